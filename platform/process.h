@@ -1,0 +1,15 @@
+// Process-wide set-up of the program.
+#pragma once
+
+#include "platform/toolkit.h"
+
+namespace platform {
+
+// Loads system DLLs from the system folder only.
+void HardenProcess();
+// An unexpected crash ends the process quietly instead of leaving a window up.
+void EndProcessOnCrash();
+// Keeps the application window off the taskbar: hide, add WS_EX_TOOLWINDOW, show.
+void MakeToolWindow(tk::Hwnd applicationWindow);
+
+}  // namespace platform

@@ -1,0 +1,414 @@
+// A thin windowing toolkit over the Win32 API: the application object with
+// its hidden application window and message loop, forms built from stored
+// layouts, graphic and windowed controls, timers and modal showing.
+// The header stays free of <windows.h>; handles are forward-declared.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/formLayout.h"
+
+struct HWND__;
+struct HDC__;
+struct HINSTANCE__;
+struct HFONT__;
+
+namespace tk {
+
+using Hwnd = HWND__*;
+using Hdc = HDC__*;
+using Hfont = HFONT__*;
+
+struct TRect {
+    int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
+    int32_t Width() const { return Right - Left; }
+    int32_t Height() const { return Bottom - Top; }
+};
+
+// A queued message as the application's hook sees it.
+struct TMessage {
+    Hwnd Window = nullptr;
+    uint32_t Message = 0;
+    uint64_t WParam = 0;
+    int64_t LParam = 0;
+    uint32_t Time = 0;
+    int32_t PtX = 0, PtY = 0;
+};
+
+class TComponent;
+class TForm;
+
+using TNotifyEvent = std::function<void(TComponent* sender)>;
+using TKeyPressEvent = std::function<void(TComponent* sender, char& key)>;
+using TMessageEvent = std::function<void(TMessage& msg, bool& handled)>;
+
+enum TModalResult : int32_t { mrNone = 0, mrOk = 1, mrCancel = 2 };
+
+class TComponent {
+public:
+    TComponent(TForm* owner, const std::string& name);
+    virtual ~TComponent();
+    TComponent(const TComponent&) = delete;
+    TComponent& operator=(const TComponent&) = delete;
+
+    const std::string& Name() const { return name_; }
+    TForm* Owner() const { return owner_; }
+    // Applies stored properties; called once after construction.
+    virtual void Load(const TLayoutItem& item);
+
+private:
+    TForm* owner_;
+    std::string name_;
+};
+
+// A control without a window of its own, painted by its form.
+class TGraphicControl : public TComponent {
+public:
+    using TComponent::TComponent;
+    void Load(const TLayoutItem& item) override;
+
+    int32_t Left() const { return bounds_.Left; }
+    int32_t Top() const { return bounds_.Top; }
+    int32_t Width() const { return bounds_.Width(); }
+    int32_t Height() const { return bounds_.Height(); }
+    const TRect& Bounds() const { return bounds_; }
+    void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height);
+    void SetLeft(int32_t left) { SetBounds(left, Top(), Width(), Height()); }
+    void SetTop(int32_t top) { SetBounds(Left(), top, Width(), Height()); }
+    bool Visible() const { return visible_; }
+    void SetVisible(bool visible);
+    void Invalidate();
+
+    // Paints the part of the control inside clip (form client coordinates)
+    // onto dc, whose origin is the form's client origin.
+    virtual void Paint(Hdc dc, const TRect& clip) = 0;
+    // An opaque control covers its whole rectangle.
+    bool Opaque() const { return opaque_; }
+    void SetOpaque(bool opaque) { opaque_ = opaque; }
+
+private:
+    TRect bounds_;
+    bool visible_ = true;
+    bool opaque_ = false;
+};
+
+class TBitmapPicture;
+
+// Image control: shows a bitmap picture (optionally with its bottom-left
+// colour left out), or whatever its custom painter draws.
+class TImage : public TGraphicControl {
+public:
+    TImage(TForm* owner, const std::string& name);
+    ~TImage() override;
+    void Load(const TLayoutItem& item) override;
+    void Paint(Hdc dc, const TRect& clip) override;
+
+    // Bitmap resource shown by the image, or nullptr.
+    const TBitmapPicture* Picture() const { return picture_.get(); }
+    // Paints the image procedurally instead of from a stored bitmap; receives
+    // the dc, the clip in image coordinates and the image's origin on the dc.
+    using TPainter = std::function<void(Hdc dc, const TRect& clipInImage, int32_t originX, int32_t originY)>;
+    void SetPainter(TPainter painter) { painter_ = std::move(painter); }
+
+private:
+    std::unique_ptr<TBitmapPicture> picture_;
+    bool transparent_ = false;
+    TPainter painter_;
+};
+
+// A timer delivered as WM_TIMER to its form's window.
+class TTimer : public TComponent {
+public:
+    TTimer(TForm* owner, const std::string& name);
+    ~TTimer() override;
+    void Load(const TLayoutItem& item) override;
+
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool enabled);
+    uint32_t Interval() const { return interval_; }
+    void SetInterval(uint32_t milliseconds);
+    TNotifyEvent OnTimer;
+    // Called by the form when its WM_TIMER for this timer arrives.
+    void Tick();
+    uintptr_t Id() const { return id_; }
+
+private:
+    void Update();
+    bool enabled_ = true;
+    uint32_t interval_ = 1000;
+    uintptr_t id_;
+    bool running_ = false;
+};
+
+// A control with a window of its own (standard controls and our widgets).
+class TWinControl : public TComponent {
+public:
+    using TComponent::TComponent;
+    ~TWinControl() override;
+    Hwnd Handle() const { return handle_; }
+    int32_t TabOrder() const { return tabOrder_; }
+    bool Enabled() const;
+    void SetEnabled(bool enabled);
+    void SetFocus();
+    // The container window the control is placed on (form or group box).
+    Hwnd ParentHandle() const;
+    // Messages of the control's window come here first (subclassed);
+    // return true when handled, with result set.
+    virtual bool WindowMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int64_t& result);
+    // WM_COMMAND / WM_NOTIFY from the control, reflected by the container.
+    virtual void Command(uint32_t notifyCode) { (void)notifyCode; }
+    TKeyPressEvent OnKeyPress;
+    // True for controls that may hold children (group box).
+    virtual bool IsContainer() const { return false; }
+    // Takes part in Tab navigation.
+    bool TabStop() const { return tabStop_; }
+    // Wants the arrow keys for itself (edits, lists) rather than moving focus.
+    virtual bool WantsArrows() const { return false; }
+    // Order key: the container's tab order, then the control's own.
+    int32_t ContainerTabOrder = -1;
+
+protected:
+    void AttachHandle(Hwnd handle);
+    int32_t tabOrder_ = 0;
+    bool tabStop_ = false;
+    Hwnd handle_ = nullptr;
+
+private:
+    void* previousProc_ = nullptr;
+    friend int64_t ControlProc(Hwnd, uint32_t, uint64_t, int64_t);
+};
+
+// Creates a component of a stored layout's kind; widgets register theirs.
+using TComponentFactory = std::function<TComponent*(TForm* owner, const TLayoutItem& item)>;
+void RegisterComponentKind(const std::string& kind, TComponentFactory factory);
+
+class TForm {
+public:
+    explicit TForm(std::string layoutResource);
+    virtual ~TForm();
+    TForm(const TForm&) = delete;
+    TForm& operator=(const TForm&) = delete;
+
+    // Loads the stored layout, creates the window and the components, binds
+    // the events, then runs the creation handler.
+    void Create();
+
+    Hwnd Handle() const { return handle_; }
+    const std::string& Name() const { return name_; }
+    TComponent* FindComponent(const std::string& name) const;
+
+    int32_t Left() const;
+    int32_t Top() const;
+    int32_t Width() const;
+    int32_t Height() const;
+    void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height);
+    void SetLeft(int32_t left);
+    void SetTop(int32_t top);
+    void SetWidth(int32_t width);
+    void SetHeight(int32_t height);
+    void SetCaption(const std::string& caption);
+    std::string Caption() const;
+    // Scale of the stored 96-DPI layout on the form's monitor.
+    int32_t Scale(int32_t designPixels) const;
+    int32_t Dpi() const { return dpi_; }
+    Hfont Font() const { return font_; }
+
+    bool Showing() const { return showing_; }
+    void Show();
+    void Hide();
+    // Closing the main form ends the application; a modal form ends its loop.
+    void Close();
+    int32_t ShowModal();
+    int32_t ModalResult() const { return modalResult_; }
+    void SetModalResult(int32_t result) { modalResult_ = result; }
+
+    void Invalidate();
+    void Update();
+    void SetDoubleBuffered(bool on) { doubleBuffered_ = on; }
+    // Re-asserts the top-most place without moving or activating.
+    void BringToTopMost();
+
+    TNotifyEvent OnCreate, OnDestroy, OnShow, OnHide;
+    TKeyPressEvent OnKeyPress;
+
+    // Handler tables the stored layout's event names resolve through.
+    void RegisterHandler(const std::string& name, TNotifyEvent handler);
+    void RegisterKeyHandler(const std::string& name, TKeyPressEvent handler);
+    TNotifyEvent NotifyHandler(const std::string& name) const;
+    TKeyPressEvent KeyHandler(const std::string& name) const;
+
+    // Derived forms see every message of their window first.
+    virtual bool FormMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int64_t& result);
+    // Dialog keys (Tab, arrows, Enter, Esc, accelerators) of a queued message;
+    // true when the form consumed it.
+    virtual bool DialogKey(const TMessage& msg);
+    // Moves the focus to the next (or previous) control in tab order, wrapping.
+    void SelectNext(TWinControl* current, bool forward);
+    void FocusFirst();
+
+    void AddGraphic(TGraphicControl* control) { graphics_.push_back(control); }
+    void AddWinControl(TWinControl* control) { winControls_.push_back(control); }
+    const std::vector<TWinControl*>& WinControls() const { return winControls_; }
+    void InvalidateRect(const TRect& rect);
+    // Paints graphic controls into dc for the clip rectangle (client coords).
+    void PaintGraphics(Hdc dc, const TRect& clip);
+    int64_t WindowProc(uint32_t msg, uint64_t wParam, int64_t lParam);
+
+protected:
+    const TFormLayout& Layout() const { return layout_; }
+    // Called once the components exist, before the creation handler runs.
+    virtual void ComponentsCreated() {}
+
+private:
+    void CreateWindowFromLayout();
+    void CreateComponents();
+    void OnPaint();
+    void PaintTo(Hdc dc, const TRect& clip);
+
+    std::string layoutResource_;
+    std::string name_;
+    TFormLayout layout_;
+    Hwnd handle_ = nullptr;
+    Hfont font_ = nullptr;
+    int32_t dpi_ = 96;
+    bool showing_ = false;
+    bool doubleBuffered_ = false;
+    bool destroying_ = false;
+    int32_t modalResult_ = 0;
+    bool modal_ = false;
+    std::vector<std::unique_ptr<TComponent>> components_;
+    std::vector<TGraphicControl*> graphics_;
+    std::vector<TWinControl*> winControls_;
+    std::map<std::string, TNotifyEvent> notifyHandlers_;
+    std::map<std::string, TKeyPressEvent> keyHandlers_;
+    friend class TApplication;
+};
+
+class TApplication {
+public:
+    void Initialize();
+    void SetTitle(const std::string& title);
+    const std::string& Title() const { return title_; }
+    Hwnd Handle() const { return handle_; }
+    HINSTANCE__* Instance() const;
+
+    TForm* MainForm() const { return mainForm_; }
+    bool ShowMainForm = true;
+    bool Terminated() const { return terminated_; }
+    TMessageEvent OnMessage;
+
+    // Adds a created form; the first becomes the main form.
+    void AddForm(TForm* form);
+    void RemoveForm(TForm* form);
+    void Run();
+    void Terminate();
+    // Handles every message already waiting, without waiting for new ones.
+    void ProcessMessages();
+    // Waits for one message (or up to timeoutMs) and handles it.
+    void HandleOneMessage();
+    // Destroys all forms, last created first.
+    void DestroyForms();
+    const std::vector<TForm*>& Forms() const { return forms_; }
+
+private:
+    bool ProcessMessage();
+    std::string title_;
+    Hwnd handle_ = nullptr;
+    TForm* mainForm_ = nullptr;
+    bool terminated_ = false;
+    std::vector<TForm*> forms_;
+    std::vector<std::unique_ptr<TForm>> owned_;
+    friend void AdoptForm(std::unique_ptr<TForm> form);
+};
+
+extern TApplication Application;
+
+// Hands ownership of a created form to the application.
+void AdoptForm(std::unique_ptr<TForm> form);
+
+// Form creation rule: the reference is set before the creation handler runs,
+// and set back to empty when construction fails.
+template <class T>
+void CreateForm(T*& reference) {
+    auto form = std::make_unique<T>();
+    reference = form.get();
+    try {
+        Application.AddForm(form.get());
+        form->Create();
+    } catch (...) {
+        Application.RemoveForm(form.get());
+        reference = nullptr;
+        throw;
+    }
+    AdoptForm(std::move(form));
+}
+
+}  // namespace tk
+
+namespace tk {
+
+// A bitmap from the program's resources; the colour of its bottom-left pixel
+// is its transparent colour.
+class TBitmapPicture {
+public:
+    static std::unique_ptr<TBitmapPicture> FromResource(const std::string& name);
+    ~TBitmapPicture();
+    TBitmapPicture(const TBitmapPicture&) = delete;
+    TBitmapPicture& operator=(const TBitmapPicture&) = delete;
+    int32_t Width() const { return width_; }
+    int32_t Height() const { return height_; }
+    uint32_t TransparentColor() const { return transparentColor_; }
+    // Draws the picture scaled into dest; transparent leaves its
+    // transparent colour out.
+    void Draw(Hdc dc, const TRect& dest, bool transparent) const;
+
+private:
+    TBitmapPicture() = default;
+    void* bitmap_ = nullptr;
+    int32_t width_ = 0, height_ = 0;
+    uint32_t transparentColor_ = 0;
+};
+
+// Font request for the canvas: face, size in points, styles.
+struct TFontSpec {
+    std::string Face = "Tahoma";
+    int32_t Points = 8;
+    bool Bold = false, Italic = false, Underline = false;
+};
+
+// Drawing on a device context, owning whatever GDI objects it creates.
+class TCanvas {
+public:
+    TCanvas(Hdc dc, int32_t dpi);
+    ~TCanvas();
+    TCanvas(const TCanvas&) = delete;
+    TCanvas& operator=(const TCanvas&) = delete;
+    Hdc Dc() const { return dc_; }
+    void FillRect(const TRect& rect, uint32_t colorRef);
+    // A solid one-pixel line from (x0, y) up to, not including, (x1, y).
+    void HorizontalLine(int32_t x0, int32_t x1, int32_t y, uint32_t colorRef);
+    // One run of text with an opaque cell background.
+    void TextOutOpaque(int32_t x, int32_t y, const std::string& text, const TFontSpec& font,
+                       uint32_t textColor, uint32_t backColor);
+
+private:
+    Hdc dc_;
+    int32_t dpi_;
+};
+
+constexpr uint32_t RgbColor(uint8_t r, uint8_t g, uint8_t b) {
+    return static_cast<uint32_t>(r) | (static_cast<uint32_t>(g) << 8) | (static_cast<uint32_t>(b) << 16);
+}
+
+// Unhandled failures inside handlers land here; the default shows the
+// error in a message box and carries on.
+using TExceptionEvent = std::function<void(const std::string& what)>;
+extern TExceptionEvent OnException;
+void HandleException(const std::string& what);
+
+}  // namespace tk

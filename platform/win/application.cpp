@@ -1,0 +1,166 @@
+// The application object: hidden application window, message loop with the
+// hook on queued messages, terminate request, ownership of the forms.
+#include <windows.h>
+
+#include <algorithm>
+
+#include "platform/toolkit.h"
+#include "platform/win/winInternal.h"
+
+namespace tk {
+
+TApplication Application;
+TExceptionEvent OnException;
+
+namespace {
+
+const char kApplicationClass[] = "TApplication";
+
+LRESULT CALLBACK ApplicationProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_CLOSE:
+            Application.Terminate();
+            return 0;
+        case WM_ACTIVATEAPP:
+        case WM_SYSCOMMAND:
+        default:
+            return DefWindowProcA(window, msg, wParam, lParam);
+    }
+}
+
+// The form whose window (or one of whose child windows) a message names.
+TForm* FormOfWindow(HWND window) {
+    if (window == nullptr) return nullptr;
+    HWND root = GetAncestor(window, GA_ROOT);
+    for (TForm* form : Application.Forms()) {
+        if (form->Handle() == root) return form;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void HandleException(const std::string& what) {
+    if (OnException) {
+        OnException(what);
+        return;
+    }
+    MessageBoxA(nullptr, what.c_str(), Application.Title().c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+HINSTANCE__* TApplication::Instance() const { return GetModuleHandleA(nullptr); }
+
+void TApplication::Initialize() {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = ApplicationProc;
+    windowClass.hInstance = Instance();
+    windowClass.hIcon = LoadIconA(Instance(), MAKEINTRESOURCEA(1));
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    windowClass.lpszClassName = kApplicationClass;
+    RegisterClassA(&windowClass);
+    // A zero-size top-level window: it owns the forms and carries the title.
+    // It sits far off-screen, as some window systems still map a pixel for
+    // an empty window, and that pixel must not land on the operator's displays.
+    handle_ = CreateWindowExA(0, kApplicationClass, title_.c_str(),
+                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                              -32000, -32000, 0, 0,
+                              nullptr, nullptr, Instance(), nullptr);
+    if (handle_ == nullptr) throw std::runtime_error(win::LastErrorText());
+}
+
+void TApplication::SetTitle(const std::string& title) {
+    title_ = title;
+    if (handle_ != nullptr) SetWindowTextA(handle_, title_.c_str());
+}
+
+void TApplication::AddForm(TForm* form) {
+    if (mainForm_ == nullptr) mainForm_ = form;
+    forms_.push_back(form);
+}
+
+void TApplication::RemoveForm(TForm* form) {
+    forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
+    if (mainForm_ == form) mainForm_ = nullptr;
+}
+
+void AdoptForm(std::unique_ptr<TForm> form) { Application.owned_.push_back(std::move(form)); }
+
+void TApplication::Terminate() { PostQuitMessage(0); }
+
+bool TApplication::ProcessMessage() {
+    MSG msg;
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (msg.message == WM_QUIT) {
+        terminated_ = true;
+        return true;
+    }
+    TMessage queued;
+    queued.Window = msg.hwnd;
+    queued.Message = msg.message;
+    queued.WParam = msg.wParam;
+    queued.LParam = msg.lParam;
+    queued.Time = msg.time;
+    queued.PtX = msg.pt.x;
+    queued.PtY = msg.pt.y;
+    bool handled = false;
+    if (OnMessage) {
+        try {
+            OnMessage(queued, handled);
+        } catch (const std::exception& e) {
+            HandleException(e.what());
+        } catch (...) {
+            HandleException("Unknown error");
+        }
+    }
+    if (handled) return true;
+    if (TForm* form = FormOfWindow(msg.hwnd)) {
+        bool consumed = false;
+        try {
+            consumed = form->DialogKey(queued);
+        } catch (const std::exception& e) {
+            HandleException(e.what());
+        }
+        if (consumed) return true;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    return true;
+}
+
+void TApplication::ProcessMessages() {
+    while (ProcessMessage()) {
+        if (terminated_) break;
+    }
+}
+
+void TApplication::HandleOneMessage() {
+    if (!ProcessMessage()) WaitMessage();
+}
+
+void TApplication::Run() {
+    if (mainForm_ == nullptr) return;
+    if (ShowMainForm) {
+        try {
+            mainForm_->Show();
+        } catch (const std::exception& e) {
+            HandleException(e.what());
+        }
+    }
+    while (!terminated_) HandleOneMessage();
+}
+
+void TApplication::DestroyForms() {
+    while (!owned_.empty()) {
+        std::unique_ptr<TForm> form = std::move(owned_.back());
+        owned_.pop_back();
+        RemoveForm(form.get());
+        form.reset();
+    }
+    mainForm_ = nullptr;
+    if (handle_ != nullptr) {
+        DestroyWindow(handle_);
+        handle_ = nullptr;
+    }
+}
+
+}  // namespace tk

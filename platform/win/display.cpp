@@ -1,0 +1,64 @@
+#include <windows.h>
+
+#include "platform/display.h"
+#include "platform/system.h"
+
+namespace platform {
+
+TVirtualDesktop VirtualDesktop() {
+    TVirtualDesktop desktop;
+    desktop.Left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    desktop.Top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    desktop.Width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    desktop.Height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    return desktop;
+}
+
+bool TryGetCursorPos(int32_t& x, int32_t& y) {
+    POINT point{};
+    if (!GetCursorPos(&point)) return false;
+    x = point.x;
+    y = point.y;
+    return true;
+}
+
+void ShowCursorOnce(bool show) { ShowCursor(show ? TRUE : FALSE); }
+
+uint32_t RandomSeed() {
+    LARGE_INTEGER counter{};
+    if (QueryPerformanceCounter(&counter)) return static_cast<uint32_t>(counter.QuadPart & 0xFFFFFFFFu);
+    return GetTickCount();
+}
+
+uint64_t TickMilliseconds() { return GetTickCount64(); }
+
+tk::Hwnd WindowFromHandle32(uint32_t value) {
+    // 64-bit Windows hands out window handles whose values fit 32 bits and
+    // are sign-extended when widened.
+    return reinterpret_cast<HWND>(static_cast<intptr_t>(static_cast<int32_t>(value)));
+}
+
+uint32_t Handle32FromWindow(tk::Hwnd window) {
+    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window) & 0xFFFFFFFFu);
+}
+
+bool IsWindowVisibleNow(tk::Hwnd window) { return window != nullptr && IsWindowVisible(window); }
+bool IsWindowAlive(tk::Hwnd window) { return window != nullptr && IsWindow(window); }
+
+bool TryGetWindowRect(tk::Hwnd window, tk::TRect& rect) {
+    RECT r{};
+    if (!GetWindowRect(window, &r)) return false;
+    rect = tk::TRect{r.left, r.top, r.right, r.bottom};
+    return true;
+}
+
+void ExitProcessNow(uint32_t exitCode) { ExitProcess(exitCode); }
+
+std::string CommandLineText() {
+    const char* line = GetCommandLineA();
+    return line != nullptr ? std::string(line) : std::string();
+}
+
+uint32_t ForegroundWindow32() { return Handle32FromWindow(GetForegroundWindow()); }
+
+}  // namespace platform

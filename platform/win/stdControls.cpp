@@ -1,0 +1,410 @@
+#include "platform/stdControls.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "platform/win/gdiHandles.h"
+#include "platform/win/winInternal.h"
+
+namespace tk {
+
+namespace {
+
+const char kLabelClass[] = "TKestraneLabel";
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') {
+            lines.push_back(line);
+            line.clear();
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            line += c;
+        }
+    }
+    lines.push_back(line);
+    return lines;
+}
+
+void EnsureLabelClass() {
+    static bool registered = false;
+    if (registered) return;
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = Application.Instance();
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    windowClass.lpszClassName = kLabelClass;
+    RegisterClassA(&windowClass);
+    registered = true;
+}
+
+// The container window a stored control goes on: the form (group boxes are
+// siblings drawn beneath the controls they frame).
+HWND ContainerOf(TForm* form) { return form->Handle(); }
+
+int32_t ContainerTabOrderOf(TForm* form, const TLayoutItem& item) {
+    if (item.Parent.empty()) return -1;
+    if (auto* box = dynamic_cast<TWinControl*>(form->FindComponent(item.Parent))) return box->TabOrder();
+    return -1;
+}
+
+}  // namespace
+
+char CaptionAccelerator(const std::string& caption) {
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] == '&') {
+            if (caption[i + 1] == '&') {
+                ++i;
+                continue;
+            }
+            char c = caption[i + 1];
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+            return c;
+        }
+    }
+    return 0;
+}
+
+TRect ControlBoundsInForm(TForm* form, const TLayoutItem& item) {
+    int32_t left = item.Int("left", 0);
+    int32_t top = item.Int("top", 0);
+    if (!item.Parent.empty()) {
+        const TLayoutItem* parent = nullptr;
+        // Stored positions of a contained control are relative to its box.
+        for (const auto& candidate : {item.Parent}) {
+            (void)candidate;
+        }
+        if (auto* box = dynamic_cast<TGroupBox*>(form->FindComponent(item.Parent))) {
+            left += box->LeftInForm();
+            top += box->TopInForm();
+        }
+        (void)parent;
+    }
+    TRect r;
+    r.Left = form->Scale(left);
+    r.Top = form->Scale(top);
+    r.Right = r.Left + form->Scale(item.Int("width", 0));
+    r.Bottom = r.Top + form->Scale(item.Int("height", 0));
+    return r;
+}
+
+// ---- TLabel ----
+
+TLabel::TLabel(TForm* owner, const std::string& name) : TWinControl(owner, name) {}
+
+TLabel::~TLabel() {
+    if (ownFont_ != nullptr) DeleteObject(ownFont_);
+}
+
+void TLabel::Load(const TLayoutItem& item) {
+    TRect bounds = ControlBoundsInForm(Owner(), item);
+    transparent_ = item.Bool("transparent", false);
+    handCursor_ = item.Text("cursor", "") == "hand";
+    std::string style = item.Text("fontStyle", "");
+    Create(ContainerOf(Owner()), bounds.Left, bounds.Top, item.Text("caption", ""));
+    SetFontStyle(style.find("bold") != std::string::npos, style.find("underline") != std::string::npos);
+    OnClick = Owner()->NotifyHandler(item.Text("onClick", ""));
+}
+
+void TLabel::Create(Hwnd parent, int32_t left, int32_t top, const std::string& caption) {
+    EnsureLabelClass();
+    caption_ = caption;
+    HWND handle = CreateWindowExA(0, kLabelClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, left, top, 1, 1,
+                                  parent, nullptr, Application.Instance(), nullptr);
+    AttachHandle(handle);
+    Measure();
+}
+
+void TLabel::SetFontStyle(bool bold, bool underline) {
+    if (!bold && !underline) return;
+    LOGFONTA logFont{};
+    HFONT base = Owner()->Font() != nullptr ? Owner()->Font() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    GetObjectA(base, sizeof(logFont), &logFont);
+    if (bold) logFont.lfWeight = FW_BOLD;
+    if (underline) logFont.lfUnderline = TRUE;
+    if (ownFont_ != nullptr) DeleteObject(ownFont_);
+    ownFont_ = CreateFontIndirectA(&logFont);
+    Measure();
+}
+
+void TLabel::SetCaption(const std::string& caption) {
+    caption_ = caption;
+    Measure();
+    InvalidateRect(handle_, nullptr, TRUE);
+}
+
+void TLabel::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
+    autoSize_ = false;
+    SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TLabel::Measure() {
+    HFONT font = ownFont_ != nullptr ? ownFont_ : Owner()->Font();
+    if (font == nullptr) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    win::WindowDc dc(handle_);
+    win::SelectedObject selected(dc.Get(), font);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc.Get(), &metrics);
+    int32_t width = 0;
+    std::vector<std::string> lines = SplitLines(caption_);
+    for (const std::string& line : lines) {
+        SIZE size{};
+        GetTextExtentPoint32A(dc.Get(), line.c_str(), static_cast<int>(line.size()), &size);
+        width = std::max<int32_t>(width, size.cx);
+    }
+    textWidth_ = width;
+    textHeight_ = metrics.tmHeight * static_cast<int32_t>(lines.size());
+    if (autoSize_) {
+        SetWindowPos(handle_, nullptr, 0, 0, textWidth_, textHeight_, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+    }
+}
+
+void TLabel::PaintLabel(Hdc dc) {
+    RECT client{};
+    GetClientRect(handle_, &client);
+    if (transparent_) {
+        // Let the form paint what lies behind the label first.
+        HWND parent = GetParent(handle_);
+        POINT origin{0, 0};
+        MapWindowPoints(handle_, parent, &origin, 1);
+        POINT previous{};
+        SetViewportOrgEx(dc, -origin.x, -origin.y, &previous);
+        SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        SetViewportOrgEx(dc, previous.x, previous.y, nullptr);
+    } else {
+        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    }
+    HFONT font = ownFont_ != nullptr ? ownFont_ : Owner()->Font();
+    if (font == nullptr) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    win::SelectedObject selected(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(IsWindowEnabled(handle_) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    std::vector<std::string> lines = SplitLines(caption_);
+    int32_t y = 0;
+    if (centreVertically_) y = (client.bottom - textHeight_) / 2;
+    for (const std::string& line : lines) {
+        TextOutA(dc, 0, y, line.c_str(), static_cast<int>(line.size()));
+        y += metrics.tmHeight;
+    }
+}
+
+bool TLabel::WindowMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int64_t& result) {
+    switch (msg) {
+        case WM_PAINT: {
+            win::PaintScope paint(handle_);
+            PaintLabel(paint.Dc());
+            result = 0;
+            return true;
+        }
+        case WM_PRINTCLIENT:
+            PaintLabel(reinterpret_cast<HDC>(wParam));
+            result = 0;
+            return true;
+        case WM_ERASEBKGND:
+            result = 1;
+            return true;
+        case WM_SETCURSOR:
+            if (handCursor_) {
+                SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));  // IDC_HAND
+                result = TRUE;
+                return true;
+            }
+            return false;
+        case WM_LBUTTONUP:
+            if (OnClick) OnClick(this);
+            result = 0;
+            return true;
+        default:
+            return TWinControl::WindowMessage(msg, wParam, lParam, result);
+    }
+}
+
+void TLabel::Command(uint32_t) {}
+
+// ---- TBevel ----
+
+void TBevel::Paint(Hdc dc, const TRect&) {
+    RECT r = win::ToRect(Bounds());
+    DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
+}
+
+// ---- TButton ----
+
+void TButton::Load(const TLayoutItem& item) {
+    ContainerTabOrder = ContainerTabOrderOf(Owner(), item);
+    Create(ContainerOf(Owner()), ControlBoundsInForm(Owner(), item), item.Text("caption", ""), item.Int("tabOrder", 0));
+    SetEnabled(item.Bool("enabled", true));
+    OnClick = Owner()->NotifyHandler(item.Text("onClick", ""));
+    OnKeyPress = Owner()->KeyHandler(item.Text("onKeyPress", ""));
+}
+
+void TButton::Create(Hwnd parent, const TRect& bounds, const std::string& caption, int32_t tabOrder) {
+    caption_ = caption;
+    tabOrder_ = tabOrder;
+    tabStop_ = true;
+    HWND handle = CreateWindowExA(0, "BUTTON", caption.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | BS_PUSHBUTTON,
+                                  bounds.Left, bounds.Top, bounds.Width(), bounds.Height(), parent, nullptr,
+                                  Application.Instance(), nullptr);
+    AttachHandle(handle);
+}
+
+void TButton::Command(uint32_t notifyCode) {
+    if (notifyCode == BN_CLICKED) Click();
+}
+
+void TButton::Click() {
+    if (!Enabled()) return;
+    if (ModalResult != 0) Owner()->SetModalResult(ModalResult);
+    if (OnClick) OnClick(this);
+}
+
+char TButton::Accelerator() const { return CaptionAccelerator(caption_); }
+
+// ---- TEdit ----
+
+void TEdit::Load(const TLayoutItem& item) {
+    ContainerTabOrder = ContainerTabOrderOf(Owner(), item);
+    TRect b = ControlBoundsInForm(Owner(), item);
+    tabOrder_ = item.Int("tabOrder", 0);
+    tabStop_ = true;
+    HWND handle = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", item.Text("text", "").c_str(),
+                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | ES_AUTOHSCROLL, b.Left, b.Top,
+                                  b.Width(), b.Height(), ContainerOf(Owner()), nullptr, Application.Instance(), nullptr);
+    AttachHandle(handle);
+    if (item.Find("maxLength") != nullptr) SetMaxLength(item.Int("maxLength", 0));
+    OnChange = Owner()->NotifyHandler(item.Text("onChange", ""));
+    OnKeyPress = Owner()->KeyHandler(item.Text("onKeyPress", ""));
+}
+
+std::string TEdit::Text() const {
+    int length = GetWindowTextLengthA(handle_);
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    int copied = GetWindowTextA(handle_, text.data(), length + 1);
+    text.resize(static_cast<size_t>(std::max(copied, 0)));
+    return text;
+}
+
+void TEdit::SetText(const std::string& text) { SetWindowTextA(handle_, text.c_str()); }
+
+void TEdit::SetMaxLength(int32_t length) { SendMessageA(handle_, EM_LIMITTEXT, static_cast<WPARAM>(length), 0); }
+
+void TEdit::Command(uint32_t notifyCode) {
+    if (notifyCode == EN_CHANGE && OnChange) OnChange(this);
+}
+
+// ---- TComboBox ----
+
+void TComboBox::Load(const TLayoutItem& item) {
+    ContainerTabOrder = ContainerTabOrderOf(Owner(), item);
+    TRect b = ControlBoundsInForm(Owner(), item);
+    tabOrder_ = item.Int("tabOrder", 0);
+    tabStop_ = true;
+    // The drop-down part needs room below the edit line.
+    HWND handle = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | WS_VSCROLL | CBS_DROPDOWNLIST,
+                                  b.Left, b.Top, b.Width(), b.Height() + Owner()->Scale(120), ContainerOf(Owner()),
+                                  nullptr, Application.Instance(), nullptr);
+    AttachHandle(handle);
+    std::string items = item.Text("items", "");
+    size_t start = 0;
+    while (!items.empty() && start <= items.size()) {
+        size_t end = items.find('|', start);
+        if (end == std::string::npos) end = items.size();
+        std::string entry = items.substr(start, end - start);
+        SendMessageA(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+        start = end + 1;
+    }
+    OnChange = Owner()->NotifyHandler(item.Text("onChange", ""));
+    OnKeyPress = Owner()->KeyHandler(item.Text("onKeyPress", ""));
+}
+
+int32_t TComboBox::ItemIndex() const { return static_cast<int32_t>(SendMessageA(handle_, CB_GETCURSEL, 0, 0)); }
+
+void TComboBox::SetItemIndex(int32_t index) {
+    int32_t count = static_cast<int32_t>(SendMessageA(handle_, CB_GETCOUNT, 0, 0));
+    SendMessageA(handle_, CB_SETCURSEL, (index >= 0 && index < count) ? static_cast<WPARAM>(index) : static_cast<WPARAM>(-1), 0);
+}
+
+void TComboBox::Command(uint32_t notifyCode) {
+    if (notifyCode == CBN_SELCHANGE && OnChange) OnChange(this);
+}
+
+bool TComboBox::WindowMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int64_t& result) {
+    return TWinControl::WindowMessage(msg, wParam, lParam, result);
+}
+
+// ---- TCheckBox ----
+
+void TCheckBox::Load(const TLayoutItem& item) {
+    ContainerTabOrder = ContainerTabOrderOf(Owner(), item);
+    TRect b = ControlBoundsInForm(Owner(), item);
+    tabOrder_ = item.Int("tabOrder", 0);
+    tabStop_ = true;
+    caption_ = item.Text("caption", "");
+    HWND handle = CreateWindowExA(0, "BUTTON", caption_.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | BS_AUTOCHECKBOX,
+                                  b.Left, b.Top, b.Width(), b.Height(), ContainerOf(Owner()), nullptr,
+                                  Application.Instance(), nullptr);
+    AttachHandle(handle);
+    OnClick = Owner()->NotifyHandler(item.Text("onClick", ""));
+    OnKeyPress = Owner()->KeyHandler(item.Text("onKeyPress", ""));
+}
+
+bool TCheckBox::Checked() const { return SendMessageA(handle_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void TCheckBox::SetChecked(bool checked) {
+    if (Checked() == checked) return;
+    SendMessageA(handle_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (OnClick) OnClick(this);
+}
+
+void TCheckBox::Command(uint32_t notifyCode) {
+    if (notifyCode == BN_CLICKED && OnClick) OnClick(this);
+}
+
+char TCheckBox::Accelerator() const { return CaptionAccelerator(caption_); }
+
+// ---- TGroupBox ----
+
+void TGroupBox::Load(const TLayoutItem& item) {
+    left_ = item.Int("left", 0);
+    top_ = item.Int("top", 0);
+    tabOrder_ = item.Int("tabOrder", 0);
+    TRect b = ControlBoundsInForm(Owner(), item);
+    HWND handle = CreateWindowExA(0, "BUTTON", item.Text("caption", "").c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | BS_GROUPBOX,
+                                  b.Left, b.Top, b.Width(), b.Height(), ContainerOf(Owner()), nullptr,
+                                  Application.Instance(), nullptr);
+    AttachHandle(handle);
+    // The box lies beneath the controls it frames.
+    SetWindowPos(handle_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void RegisterStandardControls() {
+    RegisterComponentKind("label", [](TForm* owner, const TLayoutItem& item) -> TComponent* {
+        return new TLabel(owner, item.Name);
+    });
+    RegisterComponentKind("bevel", [](TForm* owner, const TLayoutItem& item) -> TComponent* {
+        return new TBevel(owner, item.Name);
+    });
+    RegisterComponentKind("button", [](TForm* owner, const TLayoutItem& item) -> TComponent* {
+        return new TButton(owner, item.Name);
+    });
+    RegisterComponentKind("edit", [](TForm* owner, const TLayoutItem& item) -> TComponent* {
+        return new TEdit(owner, item.Name);
+    });
+    RegisterComponentKind("comboBox", [](TForm* owner, const TLayoutItem& item) -> TComponent* {
+        return new TComboBox(owner, item.Name);
+    });
+    RegisterComponentKind("checkBox", [](TForm* owner, const TLayoutItem& item) -> TComponent* {
+        return new TCheckBox(owner, item.Name);
+    });
+    RegisterComponentKind("groupBox", [](TForm* owner, const TLayoutItem& item) -> TComponent* {
+        return new TGroupBox(owner, item.Name);
+    });
+}
+
+}  // namespace tk

@@ -1,0 +1,63 @@
+# Shared by the project's scripts: paths, dependency install, Wine and Xvfb.
+# shellcheck shell=bash
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+BUILD="$ROOT/build"
+export WINEPREFIX="$BUILD/wineprefix"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+
+PACKAGES=(cmake g++ make libgtest-dev googletest mingw-w64 g++-mingw-w64-x86-64 wine wine64
+          xvfb xdotool x11-apps x11-utils x11-xserver-utils imagemagick python3 clang libclang-rt-14-dev)
+
+log() { printf '== %s\n' "$*" >&2; }
+
+# Installs whatever of the toolchain, Wine, Xvfb and the test tools is missing.
+ensure_packages() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  log "installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -q >/dev/null
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+build_host() {
+  cmake -S "$ROOT" -B "$BUILD/host" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$BUILD/host" -j"$(nproc)"
+}
+
+build_win64() {
+  cmake -S "$ROOT" -B "$BUILD/win64" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
+        -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$BUILD/win64" -j"$(nproc)"
+}
+
+# A virtual display unless one is given; -noreset keeps the root colour.
+XVFB_PID=""
+ensure_display() {
+  local size="${1:-1920x1080x24}"
+  if [ -n "${DISPLAY:-}" ] && [ -z "${KESTRANE_OWN_DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+  local n=97
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 "$size" -noreset -nolisten tcp >/dev/null 2>&1 &
+  XVFB_PID=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+}
+
+stop_display() {
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+  XVFB_PID=""
+}
+
+# Our own Wine prefix under the build folder, booted once per run.
+boot_wine() {
+  mkdir -p "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1 || true
+  wineserver -w 2>/dev/null || true
+}

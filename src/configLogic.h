@@ -1,0 +1,44 @@
+// What the configuration dialog decides from its controls and the settings, without windows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "unitRegistry.h"
+
+// What the six input controls show.
+struct TConfigControls {
+    int32_t CoverIndex;      // selected item of the cover list, -1 for none
+    double TransitionValue;  // the spin field's value
+    int32_t MovementIndex;   // selected item of the movement list, -1 for none
+    bool Borders;            // check box ticked
+    std::string Line1;
+    std::string Line2;
+};
+
+// Whether any control differs from the settings; the comparison that sets Apply's state.
+bool ControlsDifferFromCfg(const TConfigControls& controls, const TCfg& cfg);
+
+// base with the controls copied into its six settings; the time is truncated toward zero.
+TCfg ApplyControls(const TConfigControls& controls, TCfg base);
+
+// What the controls show once loaded from cfg: list indexes outside a list give no
+// selection, the time is held to 1..5 by the spin field.
+TConfigControls ControlsFromCfg(const TCfg& cfg);
+
+// Apply's enabled state after the dialog has loaded its controls from cfg, following the
+// change notifications the load raises.
+bool ApplyEnabledAfterLoad(const TCfg& cfg);
+
+struct TRect {
+    int32_t Left, Top, Right, Bottom;
+};
+
+struct TDialogPos {
+    int32_t X, Y;
+};
+
+// Top-left corner of a dialog of the given outer size centred on parent, then held inside
+// workArea (top, left, right, bottom in that order, so right and bottom win).
+TDialogPos CentreAndClamp(const TRect& parent, int32_t outerWidth, int32_t outerHeight,
+                          const TRect& workArea);

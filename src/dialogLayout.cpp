@@ -1,0 +1,145 @@
+#include "src/dialogLayout.h"
+
+#include <cctype>
+#include <cstdint>
+#include <limits>
+
+namespace {
+
+const int32_t FrameMargin = 8;
+const int32_t IconPos = 24;
+const int32_t IconSize = 32;
+const int32_t LabelLeftWithIcon = 72;
+const int32_t LabelLeftNoIcon = 24;
+const int32_t LabelTop = 24;
+const int32_t MinButtonHeight = 25;
+const int32_t MinButtonWidth = 65;
+const int32_t ButtonGap = 8;
+
+// Extents come from the caller; keep absurd ones from overflowing.
+int32_t Clamp32(int64_t v) {
+    if (v > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+    if (v < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(v);
+}
+
+}  // namespace
+
+TDialogLayout ComputeDialogLayout(const TDialogLayoutInput& input) {
+    TDialogLayout out;
+    const int64_t n = static_cast<int64_t>(input.CaptionExtents.size());
+
+    out.Frame.Left = FrameMargin;
+    out.Frame.Top = FrameMargin;
+
+    out.HasIcon = input.IconKind != 0;
+    if (out.HasIcon) out.Icon = TRect32{IconPos, IconPos, IconSize, IconSize};
+
+    out.Label.Left = out.HasIcon ? LabelLeftWithIcon : LabelLeftNoIcon;
+    out.Label.Top = LabelTop;
+
+    int64_t h = MinButtonHeight;
+    for (const TSize& e : input.CaptionExtents) {
+        if (static_cast<int64_t>(e.Height) + 12 > h) h = static_cast<int64_t>(e.Height) + 12;
+    }
+    const int64_t columnHeight = n * (h + ButtonGap) - ButtonGap;
+
+    int64_t w = MinButtonWidth;
+    for (const TSize& e : input.CaptionExtents) {
+        if (static_cast<int64_t>(e.Width) + 32 > w) w = static_cast<int64_t>(e.Width) + 32;
+    }
+
+    int64_t labelHeight = input.MessageExtent.Height;
+    if (labelHeight + 32 < columnHeight || labelHeight < 32) {
+        labelHeight = columnHeight - 32;
+        if (labelHeight < 32) labelHeight = 32;
+    }
+    out.Label.Width = input.MessageExtent.Width;
+    out.Label.Height = Clamp32(labelHeight);
+
+    const int64_t frameWidth = static_cast<int64_t>(out.Label.Left) + out.Label.Width + 8;
+    const int64_t frameHeight = labelHeight + 32;
+    out.Frame.Width = Clamp32(frameWidth);
+    out.Frame.Height = Clamp32(frameHeight);
+
+    const int64_t clientHeight = frameHeight + 16;
+    out.ClientWidth = Clamp32(frameWidth + w + 24);
+    out.ClientHeight = Clamp32(clientHeight);
+    out.ButtonWidth = Clamp32(w);
+    out.ButtonHeight = Clamp32(h);
+
+    out.Buttons.reserve(input.CaptionExtents.size());
+    for (int64_t i = 0; i < n; ++i) {
+        TRect32 b;
+        b.Left = Clamp32(frameWidth + 16);
+        b.Top = Clamp32(clientHeight - (n - i) * (h + ButtonGap));
+        b.Width = out.ButtonWidth;
+        b.Height = out.ButtonHeight;
+        out.Buttons.push_back(b);
+    }
+    return out;
+}
+
+TPoint32 ComputeDialogPosition(int32_t outerWidth, int32_t outerHeight, bool hasMainWindow,
+                               int32_t mainLeft, int32_t mainTop, int32_t mainWidth,
+                               int32_t mainHeight, int32_t screenWidth, int32_t screenHeight) {
+    // int64 so that the differences cannot overflow; '/' truncates toward zero.
+    if (hasMainWindow) {
+        const int64_t x = mainLeft + (static_cast<int64_t>(mainWidth) - outerWidth) / 2;
+        const int64_t y = mainTop + (static_cast<int64_t>(mainHeight) - outerHeight) / 2;
+        return TPoint32{Clamp32(x), Clamp32(y)};
+    }
+    const int64_t x = (static_cast<int64_t>(screenWidth) - outerWidth) / 2;
+    const int64_t y = (static_cast<int64_t>(screenHeight) - outerHeight) / 2;
+    return TPoint32{Clamp32(x), Clamp32(y)};
+}
+
+char AcceleratorOf(const std::string& caption) {
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') continue;
+        const char next = caption[i + 1];
+        if (next == '&') {
+            ++i;  // literal ampersand
+            continue;
+        }
+        return static_cast<char>(std::toupper(static_cast<unsigned char>(next)));
+    }
+    return 0;
+}
+
+int32_t ButtonForAccelerator(const std::vector<std::string>& captions, char typed) {
+    if (typed == 0) return -1;
+    const char key = static_cast<char>(std::toupper(static_cast<unsigned char>(typed)));
+    for (size_t i = 0; i < captions.size(); ++i) {
+        if (AcceleratorOf(captions[i]) == key) return static_cast<int32_t>(i);
+    }
+    return -1;
+}
+
+int32_t ResultFromModal(int32_t modalResult) {
+    return modalResult >= 101 ? modalResult - 100 : 0;
+}
+
+std::string HelpFolderOf(const std::string& helpPath) {
+    const size_t pos = helpPath.find_last_of("\\:");
+    if (pos == std::string::npos) return std::string();
+    return helpPath.substr(0, pos + 1);
+}
+
+int32_t IconResourceId(uint8_t iconKind) {
+    switch (iconKind) {
+        case 1: return 32516;  // IDI_ASTERISK
+        case 2: return 32514;  // IDI_QUESTION
+        case 3: return 32515;  // IDI_EXCLAMATION
+        case 4: return 32513;  // IDI_HAND
+        default: return 0;
+    }
+}
+
+int32_t NextFocusIndex(int32_t current, int32_t count, TDialogKey key) {
+    if (count <= 0) return -1;
+    const bool forward = key == TDialogKey::Tab || key == TDialogKey::Right || key == TDialogKey::Down;
+    if (current < 0 || current >= count) return forward ? 0 : count - 1;
+    if (forward) return current + 1 == count ? 0 : current + 1;
+    return current == 0 ? count - 1 : current - 1;
+}

@@ -1,0 +1,160 @@
+#include "src/unitSaver.h"
+
+#include <algorithm>
+
+#include "platform/display.h"
+#include "src/unitRegistry.h"
+
+TfrmSaver* frmSaver = nullptr;
+int32_t StartPosX = 0;
+int32_t StartPosY = 0;
+TMoveState MoveState;
+TRandom Generator;
+
+namespace {
+constexpr uint32_t kBlack = tk::RgbColor(0, 0, 0);
+constexpr uint32_t kWhite = tk::RgbColor(255, 255, 255);
+constexpr uint32_t kWmEraseBkgnd = 0x0014;
+}  // namespace
+
+TfrmSaver::TfrmSaver() : tk::TForm("FRMSAVER") {
+    RegisterHandler("FormShow", [this](tk::TComponent* sender) { FormShow(sender); });
+    RegisterHandler("FormHide", [this](tk::TComponent* sender) { FormHide(sender); });
+    RegisterHandler("tmrMoveTimer", [this](tk::TComponent* sender) { tmrMoveTimer(sender); });
+    RegisterHandler("tmrStopTimer", [this](tk::TComponent* sender) { tmrStopTimer(sender); });
+}
+
+void TfrmSaver::ComponentsCreated() {
+    imgScreen = dynamic_cast<tk::TImage*>(FindComponent("imgScreen"));
+    imgLogo = dynamic_cast<tk::TImage*>(FindComponent("imgLogo"));
+    tmrMove = dynamic_cast<tk::TTimer*>(FindComponent("tmrMove"));
+    tmrStop = dynamic_cast<tk::TTimer*>(FindComponent("tmrStop"));
+    if (imgScreen == nullptr || imgLogo == nullptr || tmrMove == nullptr || tmrStop == nullptr) {
+        throw std::runtime_error("The band's layout lacks a component");
+    }
+}
+
+bool TfrmSaver::FormMessage(uint32_t msg, uint64_t, int64_t, int64_t& result) {
+    if (msg == kWmEraseBkgnd) {
+        HandleEraseBackground(result);
+        return true;
+    }
+    return false;
+}
+
+void TfrmSaver::HandleEraseBackground(int64_t& result) { result = 1; }
+
+void TfrmSaver::FormShow(tk::TComponent*) {
+    Generator.State = platform::RandomSeed();
+    SetDoubleBuffered(true);
+
+    platform::TVirtualDesktop desktop = platform::VirtualDesktop();
+    TBandRect band = ComputeBandRect(TDesktop{desktop.Left, desktop.Top, desktop.Width, desktop.Height},
+                                     Cfg.CoverArea);
+    SetLeft(band.Left);
+    SetWidth(band.Width);
+    SetHeight(band.Height);
+
+    // The picture is painted on demand from these, never kept as a bitmap
+    // of the band's size: memory stays the same on any desktop.
+    imgScreen->SetBounds(0, 0, band.Width, band.Height);
+    pictureWidth_ = band.Width;
+    pictureHeight_ = band.Height;
+    pictureBorders_ = Cfg.DrawBorders;
+    imgScreen->SetPainter([this](tk::Hdc dc, const tk::TRect& clip, int32_t x, int32_t y) {
+        PaintPicture(dc, clip, x, y);
+    });
+
+    int32_t x = 0;
+    int32_t y = 0;
+    if (platform::TryGetCursorPos(x, y)) {
+        StartPosX = x;
+        if (platform::TryGetCursorPos(x, y)) StartPosY = y;
+    }
+
+    tk::Application.OnMessage = [this](tk::TMessage& msg, bool& handled) { ApplicationMessage(msg, handled); };
+    if (!cursorHidden_) {
+        platform::ShowCursorOnce(false);
+        cursorHidden_ = true;
+    }
+    imgScreen->SetOpaque(true);
+    tmrMove->SetInterval(MoveIntervalMs(Cfg.TransitionTime));
+    tmrMoveTimer(tmrMove);
+    imgLogo->SetVisible(true);
+    tmrMove->SetEnabled(true);
+    tmrStop->SetEnabled(true);
+}
+
+void TfrmSaver::PaintPicture(tk::Hdc dc, const tk::TRect& clip, int32_t originX, int32_t originY) {
+    tk::TCanvas canvas(dc, Dpi());
+    canvas.FillRect(tk::TRect{originX + clip.Left, originY + clip.Top, originX + clip.Right, originY + clip.Bottom},
+                    kBlack);
+    if (pictureBorders_) {
+        if (clip.Top <= 0 && clip.Bottom > 0) {
+            canvas.HorizontalLine(originX + clip.Left, originX + clip.Right, originY, kWhite);
+        }
+        int32_t last = pictureHeight_ - 1;
+        if (clip.Top <= last && clip.Bottom > last) {
+            canvas.HorizontalLine(originX + clip.Left, originX + clip.Right, originY + last, kWhite);
+        }
+    }
+    // Every glyph is at least a pixel wide, so nothing past the band's width
+    // of characters can show; this keeps huge stored texts cheap to paint.
+    tk::TFontSpec font;
+    size_t visible = static_cast<size_t>(std::max(pictureWidth_, 0));
+    canvas.TextOutOpaque(originX + 10, originY + 10, Cfg.TextLine1.substr(0, visible), font, kWhite, kBlack);
+    canvas.TextOutOpaque(originX + 10, originY + 24, Cfg.TextLine2.substr(0, visible), font, kWhite, kBlack);
+}
+
+void TfrmSaver::tmrMoveTimer(tk::TComponent*) {
+    platform::TVirtualDesktop desktop = platform::VirtualDesktop();
+    TMoveInput input{};
+    input.BandHeight = pictureHeight_;
+    input.FormWidth = Width();
+    input.FormHeight = Height();
+    input.LogoWidth = imgLogo->Width();
+    input.LogoHeight = imgLogo->Height();
+    input.Desktop = TDesktop{desktop.Left, desktop.Top, desktop.Width, desktop.Height};
+    input.MovementType = Cfg.MovementType;
+    input.CoverArea = Cfg.CoverArea;
+    input.DrawBorders = Cfg.DrawBorders;
+    TMovePlace place = ComputeMove(MoveState, Generator, input);
+    SetTop(place.Top);
+    imgLogo->SetLeft(place.LogoLeft);
+    imgLogo->SetTop(place.LogoTop);
+    Invalidate();
+    Update();
+    if (Showing()) BringToTopMost();
+}
+
+void TfrmSaver::tmrStopTimer(tk::TComponent*) {
+    int32_t x = 0;
+    int32_t y = 0;
+    if (!platform::TryGetCursorPos(x, y)) return;
+    if (BeyondDeadZone(StartPosX, x)) {
+        Close();
+        return;
+    }
+    if (!platform::TryGetCursorPos(x, y)) return;
+    if (BeyondDeadZone(StartPosY, y)) Close();
+}
+
+void TfrmSaver::ApplicationMessage(tk::TMessage& msg, bool&) {
+    if (ClassifyQueuedMessage(msg.Message, static_cast<uint64_t>(msg.LParam), Left(), Top(), StartPosX, StartPosY) ==
+        THookVerdict::Close) {
+        Close();
+    }
+}
+
+void TfrmSaver::FormHide(tk::TComponent*) {
+    tmrMove->SetEnabled(false);
+    RestoreEnvironment();
+}
+
+void TfrmSaver::RestoreEnvironment() {
+    tk::Application.OnMessage = nullptr;
+    if (cursorHidden_) {
+        platform::ShowCursorOnce(true);
+        cursorHidden_ = false;
+    }
+}

@@ -1,0 +1,48 @@
+// The saver band: a top-most black band across the desktop that jumps
+// every few seconds and closes when the operator touches mouse or keyboard.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/toolkit.h"
+#include "src/bandMotion.h"
+
+class TfrmSaver : public tk::TForm {
+public:
+    TfrmSaver();
+
+    tk::TImage* imgScreen = nullptr;
+    tk::TImage* imgLogo = nullptr;
+    tk::TTimer* tmrMove = nullptr;
+    tk::TTimer* tmrStop = nullptr;
+
+    void FormShow(tk::TComponent* sender);
+    void FormHide(tk::TComponent* sender);
+    void tmrMoveTimer(tk::TComponent* sender);
+    void tmrStopTimer(tk::TComponent* sender);
+    void ApplicationMessage(tk::TMessage& msg, bool& handled);
+    void HandleEraseBackground(int64_t& result);
+
+    // Undoes what the show sequence did to the environment (hook, cursor);
+    // safe to call on any path, any number of times.
+    void RestoreEnvironment();
+
+protected:
+    void ComponentsCreated() override;
+    bool FormMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int64_t& result) override;
+
+private:
+    void PaintPicture(tk::Hdc dc, const tk::TRect& clipInImage, int32_t originX, int32_t originY);
+
+    // The band picture's parameters, fixed at show time.
+    int32_t pictureWidth_ = 0;
+    int32_t pictureHeight_ = 0;
+    bool pictureBorders_ = false;
+    bool cursorHidden_ = false;
+};
+
+extern TfrmSaver* frmSaver;
+extern int32_t StartPosX;
+extern int32_t StartPosY;
+extern TMoveState MoveState;
+extern TRandom Generator;

@@ -1,0 +1,406 @@
+#include "tests/e2e/driver/harness.h"
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+
+namespace e2e {
+
+namespace {
+
+struct TestEntry {
+    std::string Area, Name;
+    TestFn Fn;
+};
+
+std::vector<TestEntry>& Tests() {
+    static std::vector<TestEntry> tests;
+    return tests;
+}
+
+int g_failures = 0;
+std::string g_scrPath;
+std::string g_toolsDir;
+
+}  // namespace
+
+Registrar::Registrar(const char* area, const char* name, TestFn fn) { Tests().push_back({area, name, fn}); }
+
+void RecordFailure(const char* file, int line, const std::string& what) {
+    const char* base = std::strrchr(file, '/');
+    std::printf("    FAIL %s:%d: %s\n", base != nullptr ? base + 1 : file, line, what.c_str());
+    std::fflush(stdout);
+    ++g_failures;
+}
+
+std::string Show(int64_t v) { return std::to_string(v); }
+std::string Show(uint64_t v) { return std::to_string(v); }
+std::string Show(const std::string& v) {
+    if (v.size() > 200) return "\"" + v.substr(0, 200) + "...\" (" + std::to_string(v.size()) + " bytes)";
+    return "\"" + v + "\"";
+}
+
+void Note(const std::string& text) {
+    std::printf("    note: %s\n", text.c_str());
+    std::fflush(stdout);
+}
+
+std::string ScrPath() { return g_scrPath; }
+std::string ToolsDir() { return g_toolsDir; }
+
+// ---- Process ----
+
+Process Process::Start(const std::string& arguments, const std::string& exe) {
+    std::string program = exe.empty() ? ScrPath() : exe;
+    std::string commandLine = "\"" + program + "\"";
+    if (!arguments.empty()) commandLine += " " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back('\0');
+    Process process;
+    if (!CreateProcessA(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        RecordFailure(__FILE__, __LINE__, "CreateProcess failed for " + commandLine + ": " + std::to_string(GetLastError()));
+        throw RequireFailed{};
+    }
+    CloseHandle(info.hThread);
+    process.process_ = info.hProcess;
+    process.id_ = info.dwProcessId;
+    process.threadId_ = info.dwThreadId;
+    return process;
+}
+
+Process::~Process() {
+    if (process_ != nullptr) {
+        if (Running()) Kill();
+        CloseHandle(process_);
+    }
+}
+
+Process::Process(Process&& other) noexcept
+    : process_(other.process_), id_(other.id_), threadId_(other.threadId_) {
+    other.process_ = nullptr;
+}
+
+Process& Process::operator=(Process&& other) noexcept {
+    if (this != &other) {
+        if (process_ != nullptr) {
+            if (Running()) Kill();
+            CloseHandle(process_);
+        }
+        process_ = other.process_;
+        id_ = other.id_;
+        threadId_ = other.threadId_;
+        other.process_ = nullptr;
+    }
+    return *this;
+}
+
+bool Process::Running() const { return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+bool Process::WaitExit(DWORD timeoutMs, DWORD* exitCode) {
+    if (process_ == nullptr) return true;
+    if (WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return false;
+    if (exitCode != nullptr) GetExitCodeProcess(process_, exitCode);
+    return true;
+}
+
+void Process::Kill() {
+    if (process_ == nullptr) return;
+    TerminateProcess(process_, 99);
+    WaitForSingleObject(process_, 5000);
+}
+
+// ---- windows ----
+
+WindowInfo Describe(HWND window) {
+    WindowInfo info;
+    info.Handle = window;
+    char text[512] = {};
+    GetClassNameA(window, text, sizeof(text));
+    info.ClassName = text;
+    text[0] = '\0';
+    GetWindowTextA(window, text, sizeof(text));
+    info.Title = text;
+    GetWindowRect(window, &info.Rect);
+    info.Visible = IsWindowVisible(window) != FALSE;
+    info.TopMost = (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    return info;
+}
+
+std::vector<WindowInfo> WindowsOf(DWORD processId, bool all) {
+    struct Context {
+        DWORD Pid;
+        bool All;
+        std::vector<WindowInfo> Found;
+    } context{processId, all, {}};
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* c = reinterpret_cast<Context*>(param);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(window, &pid);
+            if (pid == c->Pid && (c->All || IsWindowVisible(window))) c->Found.push_back(Describe(window));
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&context));
+    return context.Found;
+}
+
+bool WaitUntil(const std::function<bool()>& pred, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (pred()) return true;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Sleep(20);
+    }
+}
+
+HWND WaitForWindow(DWORD processId, const std::string& className, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (const WindowInfo& w : WindowsOf(processId)) {
+                if (w.ClassName == className) {
+                    found = w.Handle;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMs);
+    return found;
+}
+
+HWND BandOf(DWORD processId, DWORD timeoutMs) { return WaitForWindow(processId, "TfrmSaver", timeoutMs); }
+
+// ---- screen ----
+
+Shot Shot::Capture(const RECT& area) {
+    Shot shot;
+    shot.area_ = area;
+    int width = area.right - area.left;
+    int height = area.bottom - area.top;
+    if (width <= 0 || height <= 0) return shot;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap != nullptr) {
+        HGDIOBJ previous = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+        GdiFlush();
+        const uint32_t* p = static_cast<const uint32_t*>(bits);
+        shot.pixels_.assign(p, p + static_cast<size_t>(width) * static_cast<size_t>(height));
+        for (uint32_t& pixel : shot.pixels_) pixel &= 0x00FFFFFF;
+        SelectObject(memory, previous);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return shot;
+}
+
+Shot Shot::Screen() {
+    RECT all{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN), 0, 0};
+    all.right = all.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    all.bottom = all.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    return Capture(all);
+}
+
+uint32_t Shot::Pixel(int x, int y) const {
+    int width = area_.right - area_.left;
+    int cx = x - area_.left;
+    int cy = y - area_.top;
+    if (cx < 0 || cy < 0 || cx >= width || cy >= area_.bottom - area_.top || pixels_.empty()) return 0xFF000000u;
+    return pixels_[static_cast<size_t>(cy) * static_cast<size_t>(width) + static_cast<size_t>(cx)];
+}
+
+// ---- input ----
+
+void MoveCursor(int x, int y) {
+    // Injected as input, as a person's mouse would; the window system then
+    // moves the real pointer, which every process reads.
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    input.mi.dx = static_cast<LONG>(((x - left) * 65536LL + width / 2) / width);
+    input.mi.dy = static_cast<LONG>(((y - top) * 65536LL + height / 2) / height);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+    SendInput(1, &input, sizeof(INPUT));
+    SetCursorPos(x, y);
+}
+
+POINT CursorPos() {
+    POINT p{};
+    GetCursorPos(&p);
+    return p;
+}
+
+void PressKey(WORD virtualKey, bool alt) {
+    std::vector<INPUT> inputs;
+    auto key = [&](WORD vk, bool up) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, 0));
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(input);
+    };
+    if (alt) key(VK_MENU, false);
+    key(virtualKey, false);
+    key(virtualKey, true);
+    if (alt) key(VK_MENU, true);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void TypeText(const std::string& text) {
+    for (char c : text) {
+        SHORT vk = VkKeyScanA(c);
+        if (vk == -1) continue;
+        bool shift = (vk & 0x100) != 0;
+        if (shift) {
+            INPUT down{};
+            down.type = INPUT_KEYBOARD;
+            down.ki.wVk = VK_SHIFT;
+            SendInput(1, &down, sizeof(INPUT));
+        }
+        PressKey(static_cast<WORD>(vk & 0xFF));
+        if (shift) {
+            INPUT up{};
+            up.type = INPUT_KEYBOARD;
+            up.ki.wVk = VK_SHIFT;
+            up.ki.dwFlags = KEYEVENTF_KEYUP;
+            SendInput(1, &up, sizeof(INPUT));
+        }
+        Sleep(30);
+    }
+}
+
+void ClickAt(int x, int y) {
+    SetCursorPos(x, y);
+    Sleep(50);
+    INPUT inputs[2]{};
+    inputs[0].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].type = INPUT_MOUSE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+// ---- registry ----
+
+const char kSettingsKey[] = "Software\\Varnel\\KestraneWorkstation";
+
+void DeleteSettingsKey() { RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey); }
+
+bool SettingsKeyExists() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+void PutValue(const std::string& name, DWORD type, const std::string& bytes) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS) {
+        RecordFailure(__FILE__, __LINE__, "cannot create the settings key");
+        throw RequireFailed{};
+    }
+    RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                   static_cast<DWORD>(bytes.size()));
+    RegCloseKey(key);
+}
+
+std::string DwordBytes(uint32_t value) {
+    std::string bytes(4, '\0');
+    std::memcpy(bytes.data(), &value, 4);
+    return bytes;
+}
+
+void PutDword(const std::string& name, uint32_t value) { PutValue(name, REG_DWORD, DwordBytes(value)); }
+
+void PutString(const std::string& name, const std::string& text, DWORD type) {
+    std::string bytes = text;
+    bytes.push_back('\0');
+    PutValue(name, type, bytes);
+}
+
+bool ReadValue(const std::string& name, DWORD& type, std::string& bytes) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    DWORD size = 0;
+    LONG status = RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size);
+    if (status == ERROR_SUCCESS) {
+        bytes.assign(size, '\0');
+        status = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size);
+        bytes.resize(size);
+    }
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+int ValueCount() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
+    DWORD count = 0;
+    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
+                     nullptr);
+    RegCloseKey(key);
+    return static_cast<int>(count);
+}
+
+}  // namespace e2e
+
+int main(int argc, char** argv) {
+    using namespace e2e;
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string dir = self;
+    dir = dir.substr(0, dir.find_last_of("\\/") + 1);
+    g_toolsDir = dir;
+    g_scrPath = dir + "kestrane.scr";
+    std::string filter;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg.rfind("--scr=", 0) == 0) {
+            g_scrPath = arg.substr(6);
+        } else {
+            filter = arg;
+        }
+    }
+    int passed = 0;
+    int failed = 0;
+    for (const TestEntry& test : Tests()) {
+        std::string full = test.Area + "." + test.Name;
+        if (!filter.empty() && full.find(filter) == std::string::npos) continue;
+        std::printf("[ RUN  ] %s\n", full.c_str());
+        std::fflush(stdout);
+        int before = g_failures;
+        DWORD start = GetTickCount();
+        try {
+            test.Fn();
+        } catch (const RequireFailed&) {
+        } catch (const std::exception& e) {
+            RecordFailure(__FILE__, __LINE__, std::string("exception: ") + e.what());
+        }
+        bool ok = g_failures == before;
+        std::printf("[ %s ] %s (%lu ms)\n", ok ? " OK " : "FAIL", full.c_str(),
+                    static_cast<unsigned long>(GetTickCount() - start));
+        std::fflush(stdout);
+        (ok ? passed : failed)++;
+    }
+    std::printf("e2e: %d passed, %d failed\n", passed, failed);
+    return failed == 0 ? 0 : 1;
+}

@@ -1,0 +1,161 @@
+// End-to-end test driver: a Win32 console program run under Wine that starts
+// the real kestrane.scr and looks at what a person would see: windows,
+// pixels, the registry, the exit code.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// ---- test registration and checks ----
+
+using TestFn = void (*)();
+struct Registrar {
+    Registrar(const char* area, const char* name, TestFn fn);
+};
+
+#define E2E_TEST(area, name)                                              \
+    static void e2e_##area##_##name();                                    \
+    static ::e2e::Registrar e2e_reg_##area##_##name(#area, #name, e2e_##area##_##name); \
+    static void e2e_##area##_##name()
+
+void RecordFailure(const char* file, int line, const std::string& what);
+struct RequireFailed {};
+
+// Non-fatal checks: record and carry on.
+#define E2E_CHECK(cond)                                                              \
+    do {                                                                             \
+        if (!(cond)) ::e2e::RecordFailure(__FILE__, __LINE__, "CHECK(" #cond ")");   \
+    } while (0)
+#define E2E_CHECK_EQ(a, b)                                                                          \
+    do {                                                                                            \
+        auto e2e_a = (a);                                                                           \
+        auto e2e_b = (b);                                                                           \
+        if (!(e2e_a == e2e_b))                                                                      \
+            ::e2e::RecordFailure(__FILE__, __LINE__,                                                \
+                                 "CHECK_EQ(" #a ", " #b "): " + ::e2e::Show(e2e_a) + " vs " + ::e2e::Show(e2e_b)); \
+    } while (0)
+// Fatal: record and end this test case.
+#define E2E_REQUIRE(cond)                                                            \
+    do {                                                                             \
+        if (!(cond)) {                                                               \
+            ::e2e::RecordFailure(__FILE__, __LINE__, "REQUIRE(" #cond ")");          \
+            throw ::e2e::RequireFailed{};                                            \
+        }                                                                            \
+    } while (0)
+
+std::string Show(int64_t v);
+std::string Show(uint64_t v);
+inline std::string Show(int v) { return Show(static_cast<int64_t>(v)); }
+inline std::string Show(long v) { return Show(static_cast<int64_t>(v)); }
+inline std::string Show(unsigned v) { return Show(static_cast<uint64_t>(v)); }
+inline std::string Show(unsigned long v) { return Show(static_cast<uint64_t>(v)); }
+std::string Show(const std::string& v);
+inline std::string Show(const char* v) { return Show(std::string(v)); }
+inline std::string Show(bool v) { return v ? "true" : "false"; }
+
+// Progress note in the driver's output.
+void Note(const std::string& text);
+
+// ---- the program under test ----
+
+// Path of kestrane.scr (the driver's first argument, or beside the driver).
+std::string ScrPath();
+// Folder of the driver and the other test tools.
+std::string ToolsDir();
+
+// A started process, killed when the object goes if it still runs.
+class Process {
+public:
+    Process() = default;
+    // Starts "<exe>" <arguments>; exe defaults to kestrane.scr.
+    static Process Start(const std::string& arguments, const std::string& exe = "");
+    ~Process();
+    Process(Process&& other) noexcept;
+    Process& operator=(Process&& other) noexcept;
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    DWORD Id() const { return id_; }
+    HANDLE Handle() const { return process_; }
+    DWORD MainThreadId() const { return threadId_; }
+    bool Running() const;
+    // Waits up to timeoutMs; true when it ended, with its exit code.
+    bool WaitExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
+    void Kill();
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD id_ = 0;
+    DWORD threadId_ = 0;
+};
+
+// ---- windows ----
+
+struct WindowInfo {
+    HWND Handle = nullptr;
+    std::string ClassName;
+    std::string Title;
+    RECT Rect{};
+    bool Visible = false;
+    bool TopMost = false;
+};
+
+// Top-level windows of a process (visible ones only unless all is set).
+std::vector<WindowInfo> WindowsOf(DWORD processId, bool all = false);
+WindowInfo Describe(HWND window);
+// Waits until a visible top-level window of the process with the class
+// name appears; nullptr after timeoutMs.
+HWND WaitForWindow(DWORD processId, const std::string& className, DWORD timeoutMs);
+// Waits until pred holds (polled every 20 ms); false after timeoutMs.
+bool WaitUntil(const std::function<bool()>& pred, DWORD timeoutMs);
+// The band: the visible top-level window of class "TfrmSaver".
+HWND BandOf(DWORD processId, DWORD timeoutMs = 5000);
+
+// ---- screen ----
+
+// A capture of a screen rectangle (pixels as 0x00RRGGBB).
+class Shot {
+public:
+    static Shot Capture(const RECT& area);
+    static Shot Screen();
+    uint32_t Pixel(int x, int y) const;  // screen coordinates
+    const RECT& Area() const { return area_; }
+    bool Empty() const { return pixels_.empty(); }
+
+private:
+    RECT area_{};
+    std::vector<uint32_t> pixels_;
+};
+
+constexpr uint32_t kBlack = 0x000000;
+constexpr uint32_t kWhite = 0xFFFFFF;
+
+// ---- input ----
+
+void MoveCursor(int x, int y);
+POINT CursorPos();
+void PressKey(WORD virtualKey, bool alt = false);
+void TypeText(const std::string& text);
+void ClickAt(int x, int y);
+
+// ---- settings in the registry ----
+
+extern const char kSettingsKey[];  // "Software\\Varnel\\KestraneWorkstation"
+void DeleteSettingsKey();
+bool SettingsKeyExists();
+void PutDword(const std::string& name, uint32_t value);
+void PutValue(const std::string& name, DWORD type, const std::string& bytes);
+void PutString(const std::string& name, const std::string& text, DWORD type = REG_SZ);
+// Value type and raw data; false when the value does not exist.
+bool ReadValue(const std::string& name, DWORD& type, std::string& bytes);
+// Number of values in the settings key (0 when it does not exist).
+int ValueCount();
+std::string DwordBytes(uint32_t value);
+
+}  // namespace e2e

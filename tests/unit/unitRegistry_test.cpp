@@ -1,0 +1,458 @@
+#include "src/unitRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+#include "tests/support/fakeDialog.h"
+#include "tests/support/memoryRegistry.h"
+
+namespace {
+
+using platform::RegBinary;
+using platform::RegDword;
+using platform::RegExpandSz;
+using platform::RegNone;
+using platform::RegSz;
+
+const std::string Key = "Software\\Varnel\\KestraneWorkstation";
+const std::string DefaultLine1 = "Partial Screen Saver for Kestrane Workstations";
+const std::string DefaultLine2 = "Click or move the mouse to close it...";
+const std::string ReadFailure =
+    "Could not read screen saver preferences\rfrom Registry.\r\rPlease check your user's privileges.";
+const std::string WriteFailure =
+    "Could not write screen saver preferences\rto Registry.\r\rPlease check your user's privileges.";
+
+std::vector<uint8_t> Bytes(const std::string& s) {
+    return std::vector<uint8_t>(s.begin(), s.end());
+}
+
+class SettingsStore : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::SetRegistryApi(&Reg);
+        ResetFakeDialog();
+        // Anything but the defaults, so that the load must set every field.
+        Cfg.CoverArea = 77;
+        Cfg.TransitionTime = 77;
+        Cfg.MovementType = 77;
+        Cfg.DrawBorders = false;
+        Cfg.TextLine1 = "stale 1";
+        Cfg.TextLine2 = "stale 2";
+        Cfg.Version = "0.0";
+    }
+    void TearDown() override {
+        EXPECT_EQ(Reg.OpenKeyCount(), 0u) << "key left open";
+        platform::SetRegistryApi(nullptr);
+    }
+
+    void ExpectDialog(const std::string& text) {
+        ASSERT_EQ(FakeDialogCalls().size(), 1u);
+        const TDialogCall& call = FakeDialogCalls()[0];
+        EXPECT_EQ(call.Title, "Error!");
+        EXPECT_EQ(call.Msg, text);
+        EXPECT_EQ(call.Buttons, std::vector<std::string>{"&OK"});
+        EXPECT_EQ(call.IconKind, 4);
+        EXPECT_TRUE(call.SystemMenu);
+        EXPECT_EQ(call.HelpButton, 0);
+    }
+
+    static void ExpectDefaults(int from = 0) {
+        if (from <= 0) {
+            EXPECT_EQ(Cfg.CoverArea, 1);
+        }
+        if (from <= 1) {
+            EXPECT_EQ(Cfg.TransitionTime, 2);
+        }
+        if (from <= 2) {
+            EXPECT_EQ(Cfg.MovementType, 1);
+        }
+        if (from <= 3) {
+            EXPECT_TRUE(Cfg.DrawBorders);
+        }
+        if (from <= 4) {
+            EXPECT_EQ(Cfg.TextLine1, DefaultLine1);
+        }
+        if (from <= 5) {
+            EXPECT_EQ(Cfg.TextLine2, DefaultLine2);
+        }
+        EXPECT_EQ(Cfg.Version, "1.38");
+    }
+
+    void ExpectDword(const std::string& name, uint32_t value) {
+        const TMemoryRegistry::TValue* v = Reg.FindValue(Key, name);
+        ASSERT_NE(v, nullptr) << name;
+        EXPECT_EQ(v->Type, RegDword) << name;
+        const std::vector<uint8_t> le = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+                                         static_cast<uint8_t>(value >> 16),
+                                         static_cast<uint8_t>(value >> 24)};
+        EXPECT_EQ(v->Data, le) << name;
+    }
+
+    void ExpectText(const std::string& name, const std::string& text) {
+        const TMemoryRegistry::TValue* v = Reg.FindValue(Key, name);
+        ASSERT_NE(v, nullptr) << name;
+        EXPECT_EQ(v->Type, RegSz) << name;
+        std::vector<uint8_t> data = Bytes(text);
+        data.push_back(0);
+        EXPECT_EQ(v->Data, data) << name;
+    }
+
+    TMemoryRegistry Reg;
+};
+
+TEST_F(SettingsStore, FirstRunCreatesEmptyKeyAndKeepsDefaults) {
+    LoadCfg();
+    ExpectDefaults();
+    EXPECT_TRUE(FakeDialogCalls().empty());
+    EXPECT_TRUE(Reg.KeyExists(Key));
+    EXPECT_EQ(Reg.ValueCount(Key), 0u);
+    EXPECT_TRUE(Reg.WriteLog().empty());
+}
+
+TEST_F(SettingsStore, ReadsAllSixValues) {
+    Reg.PutDword(Key, "CoverArea", 3);
+    Reg.PutDword(Key, "TransitionTime", 5);
+    Reg.PutDword(Key, "MovementType", 0);
+    Reg.PutDword(Key, "DrawBorders", 0);
+    Reg.PutText(Key, "TextLine1", "first");
+    Reg.PutText(Key, "TextLine2", "second");
+    LoadCfg();
+    EXPECT_TRUE(FakeDialogCalls().empty());
+    EXPECT_EQ(Cfg.CoverArea, 3);
+    EXPECT_EQ(Cfg.TransitionTime, 5);
+    EXPECT_EQ(Cfg.MovementType, 0);
+    EXPECT_FALSE(Cfg.DrawBorders);
+    EXPECT_EQ(Cfg.TextLine1, "first");
+    EXPECT_EQ(Cfg.TextLine2, "second");
+    EXPECT_EQ(Cfg.Version, "1.38");
+}
+
+TEST_F(SettingsStore, CoverAreaAsStringFailsFirstReadAndKeepsAllDefaults) {
+    Reg.PutText(Key, "CoverArea", "3");
+    Reg.PutDword(Key, "TransitionTime", 4);
+    Reg.PutText(Key, "TextLine1", "never read");
+    LoadCfg();
+    ExpectDialog(ReadFailure);
+    ExpectDefaults();
+}
+
+TEST_F(SettingsStore, FailureKeepsEarlierValuesAndDefaultsFromTheFailingOne) {
+    Reg.PutDword(Key, "CoverArea", 3);
+    Reg.PutDword(Key, "TransitionTime", 4);
+    Reg.PutText(Key, "MovementType", "0");
+    Reg.PutDword(Key, "DrawBorders", 0);
+    Reg.PutText(Key, "TextLine1", "not read");
+    Reg.PutText(Key, "TextLine2", "not read");
+    LoadCfg();
+    ExpectDialog(ReadFailure);
+    EXPECT_EQ(Cfg.CoverArea, 3);
+    EXPECT_EQ(Cfg.TransitionTime, 4);
+    ExpectDefaults(2);
+}
+
+TEST_F(SettingsStore, TextOfWrongTypeFailsAfterTheIntegers) {
+    Reg.PutDword(Key, "DrawBorders", 0);
+    Reg.PutDword(Key, "TextLine1", 5);
+    Reg.PutText(Key, "TextLine2", "not read");
+    LoadCfg();
+    ExpectDialog(ReadFailure);
+    EXPECT_FALSE(Cfg.DrawBorders);
+    ExpectDefaults(4);
+}
+
+TEST_F(SettingsStore, DrawBordersTwoLoadsTrueAndSavesOne) {
+    Reg.PutDword(Key, "DrawBorders", 2);
+    LoadCfg();
+    EXPECT_TRUE(Cfg.DrawBorders);
+    SaveCfg();
+    EXPECT_TRUE(FakeDialogCalls().empty());
+    ExpectDword("DrawBorders", 1);
+}
+
+TEST_F(SettingsStore, IntegersAreNotClamped) {
+    struct Case { uint32_t cover; uint32_t time; uint32_t move; int32_t c, t, m; };
+    const Case cases[] = {
+        {9, 0, 2, 9, 0, 2},
+        {0xFFFFFFFFu, 0x80000000u, 0x7FFFFFFFu, -1, INT32_MIN, INT32_MAX},
+    };
+    for (const Case& c : cases) {
+        Reg.PutDword(Key, "CoverArea", c.cover);
+        Reg.PutDword(Key, "TransitionTime", c.time);
+        Reg.PutDword(Key, "MovementType", c.move);
+        LoadCfg();
+        EXPECT_EQ(Cfg.CoverArea, c.c);
+        EXPECT_EQ(Cfg.TransitionTime, c.t);
+        EXPECT_EQ(Cfg.MovementType, c.m);
+    }
+    EXPECT_TRUE(FakeDialogCalls().empty());
+}
+
+TEST_F(SettingsStore, ShortDwordReadsZeroExtended) {
+    Reg.PutValue(Key, "CoverArea", RegDword, {0x34, 0x12});
+    Reg.PutValue(Key, "TransitionTime", RegDword, {0x05});
+    Reg.PutValue(Key, "MovementType", RegDword, {});
+    Reg.PutValue(Key, "DrawBorders", RegDword, {});
+    LoadCfg();
+    EXPECT_TRUE(FakeDialogCalls().empty());
+    EXPECT_EQ(Cfg.CoverArea, 0x1234);
+    EXPECT_EQ(Cfg.TransitionTime, 5);
+    EXPECT_EQ(Cfg.MovementType, 0);
+    EXPECT_FALSE(Cfg.DrawBorders);
+}
+
+TEST_F(SettingsStore, LongDwordIsAReadFailure) {
+    Reg.PutValue(Key, "CoverArea", RegDword, {3, 0, 0, 0, 0, 0, 0, 0});
+    LoadCfg();
+    ExpectDialog(ReadFailure);
+    ExpectDefaults();
+}
+
+TEST_F(SettingsStore, IntegerOfOtherTypesIsAReadFailure) {
+    const uint32_t types[] = {RegNone, RegBinary, platform::RegDwordBigEndian, RegSz};
+    for (uint32_t type : types) {
+        ResetFakeDialog();
+        Reg.PutValue(Key, "TransitionTime", type, {3, 0, 0, 0});
+        LoadCfg();
+        EXPECT_EQ(FakeDialogCalls().size(), 1u) << "type " << type;
+        EXPECT_EQ(Cfg.TransitionTime, 2);
+    }
+}
+
+TEST_F(SettingsStore, ExpandStringIsTakenLiterally) {
+    Reg.PutText(Key, "TextLine1", "Hello %USERNAME% on %COMPUTERNAME%", RegExpandSz);
+    LoadCfg();
+    EXPECT_TRUE(FakeDialogCalls().empty());
+    EXPECT_EQ(Cfg.TextLine1, "Hello %USERNAME% on %COMPUTERNAME%");
+}
+
+TEST_F(SettingsStore, ZeroByteInsideCutsTheText) {
+    Reg.PutValue(Key, "TextLine2", RegSz, {'a', 'b', 0, 'c', 'd', 0});
+    LoadCfg();
+    EXPECT_EQ(Cfg.TextLine2, "ab");
+    EXPECT_TRUE(FakeDialogCalls().empty());
+}
+
+TEST_F(SettingsStore, TextWithoutTerminatingZeroIsReadWhole) {
+    Reg.PutValue(Key, "TextLine1", RegSz, Bytes("abc"));
+    Reg.PutValue(Key, "TextLine2", RegExpandSz, Bytes("x"));
+    LoadCfg();
+    EXPECT_TRUE(FakeDialogCalls().empty());
+    EXPECT_EQ(Cfg.TextLine1, "abc");
+    EXPECT_EQ(Cfg.TextLine2, "x");
+}
+
+TEST_F(SettingsStore, ZeroLengthTextOfAnyTypeReadsEmpty) {
+    const uint32_t types[] = {RegSz, RegExpandSz, RegNone, RegBinary, RegDword, platform::RegMultiSz};
+    for (uint32_t type : types) {
+        Reg.PutValue(Key, "TextLine1", type, {});
+        Reg.PutValue(Key, "TextLine2", type, {});
+        LoadCfg();
+        EXPECT_EQ(Cfg.TextLine1, "") << "type " << type;
+        EXPECT_EQ(Cfg.TextLine2, "") << "type " << type;
+    }
+    EXPECT_TRUE(FakeDialogCalls().empty());
+}
+
+TEST_F(SettingsStore, NonEmptyTextOfOtherTypesIsAReadFailure) {
+    const uint32_t types[] = {RegNone, RegBinary, platform::RegMultiSz};
+    for (uint32_t type : types) {
+        ResetFakeDialog();
+        Reg.PutValue(Key, "TextLine1", type, Bytes(std::string("text\0", 5)));
+        LoadCfg();
+        EXPECT_EQ(FakeDialogCalls().size(), 1u) << "type " << type;
+        EXPECT_EQ(Cfg.TextLine1, DefaultLine1);
+    }
+}
+
+TEST_F(SettingsStore, EmptyLineIsWrittenAsOneZeroByteAndReadsBackEmpty) {
+    LoadCfg();
+    Cfg.TextLine1 = "";
+    SaveCfg();
+    const TMemoryRegistry::TValue* v = Reg.FindValue(Key, "TextLine1");
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->Type, RegSz);
+    EXPECT_EQ(v->Data, std::vector<uint8_t>{0});
+    Cfg.TextLine1 = "stale";
+    LoadCfg();
+    EXPECT_EQ(Cfg.TextLine1, "");
+    EXPECT_TRUE(FakeDialogCalls().empty());
+}
+
+TEST_F(SettingsStore, OneMebibyteTextIsReadAndWrittenWhole) {
+    std::string big(1024 * 1024, 'k');
+    big[0] = 'A';
+    big.back() = 'Z';
+    Reg.PutText(Key, "TextLine2", big);
+    LoadCfg();
+    EXPECT_TRUE(FakeDialogCalls().empty());
+    EXPECT_EQ(Cfg.TextLine2.size(), big.size());
+    EXPECT_EQ(Cfg.TextLine2, big);
+    Cfg.TextLine1 = big;
+    SaveCfg();
+    ExpectText("TextLine1", big);
+}
+
+TEST_F(SettingsStore, TextThatGrowsBeforeItsDataIsReadFails) {
+    Reg.PutText(Key, "TextLine1", "short");
+    std::string text = "short";
+    Reg.AfterInfoQuery = [&](const std::string& name) {
+        if (name != "TextLine1") return;
+        text += "-longer";
+        Reg.PutText(Key, "TextLine1", text);
+    };
+    LoadCfg();
+    ExpectDialog(ReadFailure);
+    ExpectDefaults(4);
+}
+
+TEST_F(SettingsStore, TextThatShrinksBeforeItsDataIsReadIsTakenAsItNowIs) {
+    Reg.PutText(Key, "TextLine1", "a rather long text");
+    Reg.AfterInfoQuery = [&](const std::string& name) {
+        if (name == "TextLine1") Reg.PutValue(Key, "TextLine1", RegSz, Bytes("tiny"));
+    };
+    LoadCfg();
+    EXPECT_TRUE(FakeDialogCalls().empty());
+    EXPECT_EQ(Cfg.TextLine1, "tiny");
+}
+
+TEST_F(SettingsStore, ReadOnlyKeyLoadsDefaultsSilentlyAndRefusesTheSave) {
+    Reg.PutDword(Key, "CoverArea", 3);
+    Reg.PutText(Key, "TextLine1", "stored");
+    Reg.SetReadOnly(Key, true);
+    LoadCfg();
+    EXPECT_TRUE(FakeDialogCalls().empty());
+    ExpectDefaults();
+
+    Cfg.CoverArea = 0;
+    Cfg.TextLine1 = "from the dialog";
+    SaveCfg();
+    ExpectDialog(WriteFailure);
+    EXPECT_TRUE(Reg.WriteLog().empty());
+    ASSERT_NE(Reg.FindValue(Key, "CoverArea"), nullptr);
+    ExpectDword("CoverArea", 3);
+    EXPECT_EQ(Reg.ValueCount(Key), 2u);
+    EXPECT_EQ(Cfg.CoverArea, 0);
+    EXPECT_EQ(Cfg.TextLine1, "from the dialog");
+}
+
+TEST_F(SettingsStore, KeyThatCannotBeCreated) {
+    Reg.SetCreateDenied(true);
+    LoadCfg();
+    EXPECT_TRUE(FakeDialogCalls().empty());
+    ExpectDefaults();
+    EXPECT_FALSE(Reg.KeyExists(Key));
+    SaveCfg();
+    ExpectDialog(WriteFailure);
+    EXPECT_TRUE(Reg.WriteLog().empty());
+}
+
+TEST_F(SettingsStore, NoRegistryInstalledBehavesLikeAnInaccessibleKey) {
+    platform::SetRegistryApi(nullptr);
+    LoadCfg();
+    EXPECT_TRUE(FakeDialogCalls().empty());
+    ExpectDefaults();
+    SaveCfg();
+    ExpectDialog(WriteFailure);
+}
+
+TEST_F(SettingsStore, VersionIsAlwaysSetAndNeverStored) {
+    Reg.PutText(Key, "Version", "9.99");
+    LoadCfg();
+    EXPECT_EQ(Cfg.Version, "1.38");
+    Reg.PutText(Key, "CoverArea", "bad");
+    Cfg.Version = "other";
+    LoadCfg();
+    EXPECT_EQ(Cfg.Version, "1.38");
+    Cfg.Version = "2.00";
+    SaveCfg();
+    for (const std::string& name : Reg.WriteLog()) {
+        EXPECT_NE(name, "Version");
+    }
+    ExpectText("Version", "9.99");
+}
+
+TEST_F(SettingsStore, SaveWritesSixValuesInOrderWithTheirTypes) {
+    Reg.PutText(Key, "CoverArea", "old string");
+    Reg.PutText(Key, "Unrelated", "left alone");
+    Cfg = TCfg{};
+    Cfg.CoverArea = -5;
+    Cfg.TransitionTime = 4;
+    Cfg.MovementType = 0;
+    Cfg.DrawBorders = false;
+    Cfg.TextLine1 = "one";
+    Cfg.TextLine2 = "two";
+    SaveCfg();
+    EXPECT_TRUE(FakeDialogCalls().empty());
+    const std::vector<std::string> order = {"CoverArea", "TransitionTime", "MovementType",
+                                            "DrawBorders", "TextLine1", "TextLine2"};
+    EXPECT_EQ(Reg.WriteLog(), order);
+    ExpectDword("CoverArea", 0xFFFFFFFBu);
+    ExpectDword("TransitionTime", 4);
+    ExpectDword("MovementType", 0);
+    ExpectDword("DrawBorders", 0);
+    ExpectText("TextLine1", "one");
+    ExpectText("TextLine2", "two");
+    ExpectText("Unrelated", "left alone");
+    EXPECT_EQ(Reg.ValueCount(Key), 7u);
+}
+
+TEST_F(SettingsStore, SaveThenLoadRestoresTheSettings) {
+    Cfg.CoverArea = 3;
+    Cfg.TransitionTime = 1;
+    Cfg.MovementType = 0;
+    Cfg.DrawBorders = false;
+    Cfg.TextLine1 = "Line \xE9 one";
+    Cfg.TextLine2 = "";
+    SaveCfg();
+    LoadCfg();
+    EXPECT_TRUE(FakeDialogCalls().empty());
+    EXPECT_EQ(Cfg.CoverArea, 3);
+    EXPECT_EQ(Cfg.TransitionTime, 1);
+    EXPECT_EQ(Cfg.MovementType, 0);
+    EXPECT_FALSE(Cfg.DrawBorders);
+    EXPECT_EQ(Cfg.TextLine1, "Line \xE9 one");
+    EXPECT_EQ(Cfg.TextLine2, "");
+}
+
+TEST_F(SettingsStore, RefusedWriteStopsTheSaveAndKeepsEarlierValues) {
+    Reg.PutText(Key, "TextLine2", "old two");
+    Reg.FailWritesOf("TextLine1", platform::RegAccessDenied);
+    Cfg.CoverArea = 2;
+    Cfg.TextLine1 = "new one";
+    Cfg.TextLine2 = "new two";
+    SaveCfg();
+    ExpectDialog(WriteFailure);
+    const std::vector<std::string> written = {"CoverArea", "TransitionTime", "MovementType",
+                                              "DrawBorders"};
+    EXPECT_EQ(Reg.WriteLog(), written);
+    ExpectDword("CoverArea", 2);
+    EXPECT_EQ(Reg.FindValue(Key, "TextLine1"), nullptr);
+    ExpectText("TextLine2", "old two");
+    EXPECT_EQ(Cfg.TextLine1, "new one");
+    EXPECT_EQ(Cfg.TextLine2, "new two");
+}
+
+TEST_F(SettingsStore, FailingCloseIsReportedOnce) {
+    Reg.PutDword(Key, "CoverArea", 0);
+    Reg.SetCloseStatus(platform::RegInvalidHandle);
+    LoadCfg();
+    ExpectDialog(ReadFailure);
+    EXPECT_EQ(Cfg.CoverArea, 0);
+    ResetFakeDialog();
+    SaveCfg();
+    ExpectDialog(WriteFailure);
+}
+
+TEST_F(SettingsStore, SeveralBadValuesGiveOneReport) {
+    Reg.PutText(Key, "CoverArea", "x");
+    Reg.PutText(Key, "TransitionTime", "x");
+    Reg.PutDword(Key, "TextLine1", 1);
+    LoadCfg();
+    EXPECT_EQ(FakeDialogCalls().size(), 1u);
+}
+
+}  // namespace
