@@ -17,18 +17,28 @@ struct HWND__;
 struct HDC__;
 struct HINSTANCE__;
 struct HFONT__;
+struct HICON__;
 
 namespace tk {
 
 using Hwnd = HWND__*;
 using Hdc = HDC__*;
 using Hfont = HFONT__*;
+using Hicon = HICON__*;
 
 struct TRect {
     int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
     int32_t Width() const { return Right - Left; }
     int32_t Height() const { return Bottom - Top; }
 };
+
+struct TExtent {
+    int32_t Width = 0, Height = 0;
+};
+
+// The primary monitor's size in pixels.
+int32_t ScreenWidth();
+int32_t ScreenHeight();
 
 // A queued message as the application's hook sees it.
 struct TMessage {
@@ -100,7 +110,7 @@ private:
 class TBitmapPicture;
 
 // Image control: shows a bitmap picture (optionally with its bottom-left
-// colour left out), or whatever its custom painter draws.
+// colour left out), an icon, or whatever its custom painter draws.
 class TImage : public TGraphicControl {
 public:
     TImage(TForm* owner, const std::string& name);
@@ -114,12 +124,20 @@ public:
     // the dc, the clip in image coordinates and the image's origin on the dc.
     using TPainter = std::function<void(Hdc dc, const TRect& clipInImage, int32_t originX, int32_t originY)>;
     void SetPainter(TPainter painter) { painter_ = std::move(painter); }
+    // Shows an icon stretched to the image's bounds; the image does not own
+    // it (shared system icons). nullptr shows nothing.
+    void SetIcon(Hicon icon);
+    Hicon Icon() const { return icon_; }
 
 private:
     std::unique_ptr<TBitmapPicture> picture_;
     bool transparent_ = false;
     TPainter painter_;
+    Hicon icon_ = nullptr;
 };
+
+// A shared system icon by its identifier (IDI_...); nullptr when unknown.
+Hicon LoadSystemIcon(int32_t id);
 
 // A timer delivered as WM_TIMER to its form's window.
 class TTimer : public TComponent {
@@ -201,6 +219,15 @@ public:
     Hwnd Handle() const { return handle_; }
     const std::string& Name() const { return name_; }
     TComponent* FindComponent(const std::string& name) const;
+    // The form whose window this is (any live form, registered with the
+    // application or not), or nullptr.
+    static TForm* FromHandle(Hwnd window);
+
+    // Components made at run time: the form takes ownership. A windowed
+    // control is created on the form's window after it has been inserted.
+    void InsertComponent(std::unique_ptr<TComponent> component);
+    // Removes a component from the form and destroys it at once.
+    void DestroyComponent(TComponent* component);
 
     int32_t Left() const;
     int32_t Top() const;
@@ -211,18 +238,28 @@ public:
     void SetTop(int32_t top);
     void SetWidth(int32_t width);
     void SetHeight(int32_t height);
+    // Size of the client area in pixels; the window grows by its frame.
+    int32_t ClientWidth() const;
+    int32_t ClientHeight() const;
+    void SetClientSize(int32_t width, int32_t height);
     void SetCaption(const std::string& caption);
     std::string Caption() const;
     // Scale of the stored 96-DPI layout on the form's monitor.
     int32_t Scale(int32_t designPixels) const;
     int32_t Dpi() const { return dpi_; }
     Hfont Font() const { return font_; }
+    // Size of one line of text in the form's font (the system's GUI font
+    // when the form has none of its own), '&' measured as written.
+    TExtent TextExtent(const std::string& text) const;
 
     bool Showing() const { return showing_; }
     void Show();
     void Hide();
     // Closing the main form ends the application; a modal form ends its loop.
     void Close();
+    // Shows the form with the program's other windows disabled, the first
+    // control in tab order focused, until the modal result is non-zero;
+    // a terminate request ends it with mrCancel.
     int32_t ShowModal();
     int32_t ModalResult() const { return modalResult_; }
     void SetModalResult(int32_t result) { modalResult_ = result; }
@@ -281,6 +318,8 @@ private:
     bool destroying_ = false;
     int32_t modalResult_ = 0;
     bool modal_ = false;
+    // The control that had the focus when the form was last deactivated.
+    Hwnd lastFocus_ = nullptr;
     std::vector<std::unique_ptr<TComponent>> components_;
     std::vector<TGraphicControl*> graphics_;
     std::vector<TWinControl*> winControls_;

@@ -2,11 +2,16 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/display.h"
+#include "platform/preview.h"
 #include "platform/process.h"
 #include "platform/stdControls.h"
 #include "platform/win/winRegistry.h"
 #include "platform/toolkit.h"
+#include "src/previewLogic.h"
+#include "src/unitCheckPrevious.h"
 #include "src/unitParams.h"
 #include "src/unitRegistry.h"
 #include "src/unitSaver.h"
@@ -15,15 +20,23 @@
 const char kApplicationTitle[] = "Kestrane Workstation Screen Saver";
 
 void RunExitSteps() {
+    ReleasePrevious();
     tk::Application.DestroyForms();
 }
 
 namespace {
 
+// The immediate ends of the start-up sequence and of the preview.
+[[noreturn]] void EndAtOnce() {
+    RunExitSteps();
+    platform::ExitProcessNow(0);
+}
+
 // In saver mode nothing may leave the band over the operator's displays:
 // any failure inside a handler ends the program, cursor restored.
 void EndSaverOnFailure(const std::string&) {
     if (frmSaver != nullptr) frmSaver->RestoreEnvironment();
+    ReleasePrevious();
     platform::ExitProcessNow(1);
 }
 
@@ -32,6 +45,7 @@ int RunProgram() {
     platform::SetRegistryApi(&platform::WindowsRegistryApi());
     tk::Application.Initialize();
     tk::Application.SetTitle(kApplicationTitle);
+    if (CheckPrevious(platform::Handle32FromWindow(tk::Application.Handle()), 1)) EndAtOnce();
     LoadCfg();
     ParseParams();
     platform::MakeToolWindow(tk::Application.Handle());
@@ -50,6 +64,7 @@ int RunProgram() {
         tk::Application.ShowMainForm = false;
         tk::CreateForm(frmConfig);
         tk::CreateForm(frmSaver);
+        RunPreview();
         tk::Application.Terminate();
         tk::Application.Run();
     } else {
@@ -62,6 +77,70 @@ int RunProgram() {
 
 }  // namespace
 
+namespace {
+
+constexpr uint64_t kHostWaitMs = 3000;
+// A pass at least this often: the blink stays within this of each second
+// boundary, and a vanished host is noticed as quickly.
+constexpr int32_t kMaxPassWaitMs = 50;
+
+tk::TRect LogoRectFor(const tk::TRect& hostRect, const tk::TBitmapPicture* logo) {
+    if (logo == nullptr) return tk::TRect{};
+    const int64_t width = static_cast<int64_t>(hostRect.Right) - hostRect.Left;
+    const int64_t height = static_cast<int64_t>(hostRect.Bottom) - hostRect.Top;
+    const int32_t hw = static_cast<int32_t>(std::clamp<int64_t>(width, 0, INT32_MAX));
+    const int32_t hh = static_cast<int32_t>(std::clamp<int64_t>(height, 0, INT32_MAX));
+    const TLogoRect r = ComputeLogoRect(hw, hh, logo->Width(), logo->Height());
+    return tk::TRect{r.Left, r.Top, r.Right, r.Bottom};
+}
+
+}  // namespace
+
+void RunPreview() {
+    if (TargetWnd == 0) EndAtOnce();
+    const tk::Hwnd host = platform::WindowFromHandle32(TargetWnd);
+
+    // Waiting and blinking sleep between passes and keep this program's own
+    // messages flowing; each pass still checks the host first.
+    const uint64_t deadline = platform::TickMilliseconds() + kHostWaitMs;
+    while (!platform::IsWindowVisibleNow(host)) {
+        tk::Application.ProcessMessages();
+        const uint64_t now = platform::TickMilliseconds();
+        if (now > deadline) EndAtOnce();
+        platform::WaitForMessages(static_cast<uint32_t>(std::min<uint64_t>(deadline - now + 1, kMaxPassWaitMs)));
+    }
+
+    tk::TRect hostRect;
+    if (!platform::TryGetWindowRect(host, hostRect)) return;
+    platform::THostSurface surface(host);
+    if (!surface.Valid()) return;
+    const tk::TBitmapPicture* logo = frmSaver->imgLogo->Picture();
+    const tk::TRect logoRect = LogoRectFor(hostRect, logo);
+    // A host without area gets nothing drawn; the preview only waits for it to go.
+    const bool drawable = logoRect.Width() > 0 && logoRect.Height() > 0;
+
+    bool drawn = false;
+    while (platform::IsWindowVisibleNow(host) && !tk::Application.Terminated()) {
+        if (drawable) {
+            switch (BlinkActionFor(platform::LocalClockNow().Second, drawn)) {
+                case TBlinkAction::DrawLogo:
+                    surface.DrawPicture(*logo, logoRect);
+                    drawn = true;
+                    break;
+                case TBlinkAction::BlackOut:
+                    surface.FillBlack(logoRect);
+                    drawn = false;
+                    break;
+                case TBlinkAction::None:
+                    break;
+            }
+        }
+        tk::Application.ProcessMessages();
+        platform::WaitForMessages(
+            static_cast<uint32_t>(WaitBeforeNextPass(platform::LocalClockNow().Millisecond, kMaxPassWaitMs)));
+    }
+}
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     platform::HardenProcess();
     try {
@@ -70,6 +149,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         // Not caught anywhere else: report once, as an unhandled error would be.
         if (frmSaver != nullptr) frmSaver->RestoreEnvironment();
         MessageBoxA(nullptr, e.what(), kApplicationTitle, MB_OK | MB_ICONERROR | MB_TASKMODAL);
+        try {
+            RunExitSteps();
+        } catch (...) {
+        }
         return 1;
     }
 }

@@ -1,1 +1,61 @@
-// placeholder
+#include "src/unitCheckPrevious.h"
+
+#include "platform/sharedMemory.h"
+#include "src/checkPreviousLogic.h"
+
+std::string MapName;
+bool Counted = false;
+
+namespace {
+
+// The handle from the create call; it stays open until the exit step even
+// when the guard goes on through a handle opened by name.
+platform::TSharedBlock CreatedHandle;
+platform::TSharedBlock MapHandle;
+platform::TSharedView MapView;
+
+// Another copy holds the lock only for a few reads and writes; one that
+// hangs longer must not keep this start from going on.
+constexpr uint32_t kLockWaitMs = 3000;
+
+}  // namespace
+
+bool CheckPrevious(uint32_t Wnd, int32_t Limit) {
+    MapName = MapNameFromPath(platform::OwnModulePath());
+    uint32_t bringForward = 0;
+    {
+        platform::TNamedLock lock(LockNameFor(MapName), kLockWaitMs);
+        bool alreadyExisted = false;
+        CreatedHandle = platform::CreateSharedBlock(MapName, kInstanceInfoSize, alreadyExisted);
+        if (!alreadyExisted) {
+            MapView = platform::MapSharedBlock(CreatedHandle, kInstanceInfoSize);
+            WriteInstanceInfo(MapView.Bytes(), FirstInstance(Wnd));
+            Counted = true;
+            return false;
+        }
+        MapHandle = platform::OpenSharedBlock(MapName);
+        if (!MapHandle.Valid()) return true;
+        MapView = platform::MapSharedBlock(MapHandle, kInstanceInfoSize);
+        const TStartDecision decision = DecideStart(ReadInstanceInfo(MapView.Bytes()), Wnd, Limit);
+        if (decision.Register) {
+            WriteInstanceInfo(MapView.Bytes(), decision.Block);
+            Counted = true;
+            return false;
+        }
+        bringForward = decision.BringForward;
+    }
+    // Outside the lock: the other copy's window may take its time to answer.
+    platform::BringWindowForward(bringForward);
+    return true;
+}
+
+void ReleasePrevious() {
+    if (Counted && MapView.Valid()) {
+        platform::TNamedLock lock(LockNameFor(MapName), kLockWaitMs);
+        WriteInstanceCount(MapView.Bytes(), CountAfterRelease(ReadInstanceInfo(MapView.Bytes()).Count));
+    }
+    Counted = false;
+    MapView.Reset();
+    MapHandle.Close();
+    CreatedHandle.Close();
+}

@@ -31,14 +31,13 @@ LRESULT CALLBACK ApplicationProc(HWND window, UINT msg, WPARAM wParam, LPARAM lP
 // The form whose window (or one of whose child windows) a message names.
 TForm* FormOfWindow(HWND window) {
     if (window == nullptr) return nullptr;
-    HWND root = GetAncestor(window, GA_ROOT);
-    for (TForm* form : Application.Forms()) {
-        if (form->Handle() == root) return form;
-    }
-    return nullptr;
+    return TForm::FromHandle(GetAncestor(window, GA_ROOT));
 }
 
 }  // namespace
+
+int32_t ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+int32_t ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
 
 void HandleException(const std::string& what) {
     if (OnException) {

@@ -103,7 +103,22 @@ void TImage::Load(const TLayoutItem& item) {
     }
 }
 
+void TImage::SetIcon(Hicon icon) {
+    if (icon_ == icon) return;
+    icon_ = icon;
+    Invalidate();
+}
+
+Hicon LoadSystemIcon(int32_t id) {
+    if (id <= 0 || id > 0xFFFF) return nullptr;
+    return LoadIconA(nullptr, MAKEINTRESOURCEA(id));
+}
+
 void TImage::Paint(Hdc dc, const TRect& clip) {
+    if (icon_ != nullptr) {
+        DrawIconEx(dc, Left(), Top(), icon_, Width(), Height(), 0, nullptr, DI_NORMAL);
+        return;
+    }
     if (painter_) {
         TRect inImage{std::max(clip.Left, Left()) - Left(), std::max(clip.Top, Top()) - Top(),
                       std::min(clip.Right, Bounds().Right) - Left(), std::min(clip.Bottom, Bounds().Bottom) - Top()};
@@ -282,6 +297,8 @@ void TCanvas::TextOutOpaque(int32_t x, int32_t y, const std::string& text, const
     logFont.lfItalic = spec.Italic ? TRUE : FALSE;
     logFont.lfUnderline = spec.Underline ? TRUE : FALSE;
     logFont.lfCharSet = DEFAULT_CHARSET;
+    // Plain white glyphs on black: no grey edges from smoothing.
+    logFont.lfQuality = NONANTIALIASED_QUALITY;
     lstrcpynA(logFont.lfFaceName, spec.Face.c_str(), LF_FACESIZE);
     win::Font font(CreateFontIndirectA(&logFont));
     win::SelectedObject selected(dc_, font.Get());

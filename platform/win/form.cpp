@@ -23,6 +23,21 @@ std::map<std::string, TComponentFactory>& Factories() {
     return factories;
 }
 
+// Every form alive, so that messages find forms made outside the
+// application's list (dialogs built at run time).
+std::vector<TForm*>& LiveForms() {
+    static std::vector<TForm*> forms;
+    return forms;
+}
+
+TWinControl* ControlOf(const std::vector<TWinControl*>& controls, HWND window);
+
+// Keys that leave no room for other modifiers (Enter "alone").
+bool ModifierDown() {
+    return (GetKeyState(VK_SHIFT) & 0x8000) != 0 || (GetKeyState(VK_CONTROL) & 0x8000) != 0 ||
+           (GetKeyState(VK_MENU) & 0x8000) != 0;
+}
+
 LRESULT CALLBACK FormProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
@@ -67,10 +82,13 @@ void RegisterComponentKind(const std::string& kind, TComponentFactory factory) {
     Factories()[kind] = std::move(factory);
 }
 
-TForm::TForm(std::string layoutResource) : layoutResource_(std::move(layoutResource)) {}
+TForm::TForm(std::string layoutResource) : layoutResource_(std::move(layoutResource)) {
+    LiveForms().push_back(this);
+}
 
 TForm::~TForm() {
     destroying_ = true;
+    LiveForms().erase(std::remove(LiveForms().begin(), LiveForms().end(), this), LiveForms().end());
     try {
         if (showing_) Hide();
         if (OnDestroy) OnDestroy(nullptr);
@@ -202,6 +220,39 @@ TComponent* TForm::FindComponent(const std::string& name) const {
     return nullptr;
 }
 
+TForm* TForm::FromHandle(Hwnd window) {
+    if (window == nullptr) return nullptr;
+    for (TForm* form : LiveForms()) {
+        if (form->handle_ == window && !form->destroying_) return form;
+    }
+    return nullptr;
+}
+
+void TForm::InsertComponent(std::unique_ptr<TComponent> component) {
+    if (component == nullptr) return;
+    components_.push_back(std::move(component));
+}
+
+void TForm::DestroyComponent(TComponent* component) {
+    if (component == nullptr) return;
+    graphics_.erase(std::remove_if(graphics_.begin(), graphics_.end(),
+                                   [component](TGraphicControl* c) { return c == component; }),
+                    graphics_.end());
+    winControls_.erase(std::remove_if(winControls_.begin(), winControls_.end(),
+                                      [component](TWinControl* c) { return c == component; }),
+                       winControls_.end());
+    auto found = std::find_if(components_.begin(), components_.end(),
+                              [component](const std::unique_ptr<TComponent>& c) { return c.get() == component; });
+    if (found == components_.end()) return;
+    std::unique_ptr<TComponent> owned = std::move(*found);
+    components_.erase(found);
+    if (auto* graphic = dynamic_cast<TGraphicControl*>(owned.get()); graphic != nullptr && handle_ != nullptr) {
+        RECT r = win::ToRect(graphic->Bounds());
+        ::InvalidateRect(handle_, &r, FALSE);
+    }
+    owned.reset();
+}
+
 int32_t TForm::Scale(int32_t designPixels) const { return MulDiv(designPixels, dpi_, 96); }
 
 namespace {
@@ -232,6 +283,40 @@ void TForm::SetLeft(int32_t left) { SetBounds(left, Top(), Width(), Height()); }
 void TForm::SetTop(int32_t top) { SetBounds(Left(), top, Width(), Height()); }
 void TForm::SetWidth(int32_t width) { SetBounds(Left(), Top(), width, Height()); }
 void TForm::SetHeight(int32_t height) { SetBounds(Left(), Top(), Width(), height); }
+
+int32_t TForm::ClientWidth() const {
+    RECT client{};
+    GetClientRect(handle_, &client);
+    return client.right - client.left;
+}
+
+int32_t TForm::ClientHeight() const {
+    RECT client{};
+    GetClientRect(handle_, &client);
+    return client.bottom - client.top;
+}
+
+void TForm::SetClientSize(int32_t width, int32_t height) {
+    RECT rect{0, 0, width, height};
+    DWORD style = static_cast<DWORD>(GetWindowLongA(handle_, GWL_STYLE));
+    DWORD exStyle = static_cast<DWORD>(GetWindowLongA(handle_, GWL_EXSTYLE));
+    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+    SetWindowPos(handle_, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+TExtent TForm::TextExtent(const std::string& text) const {
+    HFONT font = font_ != nullptr ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    win::WindowDc dc(handle_);
+    if (!dc) throw std::runtime_error(win::LastErrorText());
+    win::SelectedObject selected(dc.Get(), font);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc.Get(), &metrics);
+    SIZE size{};
+    int count = static_cast<int>(std::min<size_t>(text.size(), 0x7FFFFFFF));
+    if (count > 0) GetTextExtentPoint32A(dc.Get(), text.data(), count, &size);
+    return TExtent{size.cx, metrics.tmHeight};
+}
 
 void TForm::SetCaption(const std::string& caption) { SetWindowTextA(handle_, caption.c_str()); }
 
@@ -288,6 +373,7 @@ int32_t TForm::ShowModal() {
     modalResult_ = mrNone;
     try {
         Show();
+        if (ControlOf(winControls_, GetFocus()) == nullptr) FocusFirst();
         while (modalResult_ == mrNone) {
             Application.HandleOneMessage();
             if (Application.Terminated()) modalResult_ = mrCancel;
@@ -419,7 +505,7 @@ bool TForm::DialogKey(const TMessage& msg) {
                 return false;
         }
     }
-    if (msg.Message == WM_CHAR && msg.WParam == VK_RETURN && onButton) {
+    if (msg.Message == WM_CHAR && msg.WParam == VK_RETURN && onButton && !ModifierDown()) {
         // Enter presses the focused button; its key-press handler sees it first.
         char key = static_cast<char>(msg.WParam);
         if (focused->OnKeyPress) focused->OnKeyPress(focused, key);
@@ -534,6 +620,24 @@ int64_t TForm::WindowProc(uint32_t msg, uint64_t wParam, int64_t lParam) {
         case WM_CLOSE:
             Close();
             return 0;
+        case WM_ACTIVATE:
+            // Keep the focused control across deactivation, as dialogs do.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (ControlOf(winControls_, focus) != nullptr) lastFocus_ = focus;
+            }
+            break;
+        case WM_SETFOCUS:
+            if (!winControls_.empty()) {
+                TWinControl* last = ControlOf(winControls_, lastFocus_);
+                if (last != nullptr && last->TabStop() && last->Enabled() && IsWindowVisible(last->Handle())) {
+                    ::SetFocus(lastFocus_);
+                } else {
+                    FocusFirst();
+                }
+                return 0;
+            }
+            break;
         case WM_COMMAND:
             if (lParam != 0) {
                 for (TWinControl* control : winControls_) {

@@ -32,7 +32,10 @@ RunningBand StartBand(const std::string& arguments = "/s") {
 
 bool EndsWithin(Process& process, DWORD ms, DWORD expectedCode) {
     DWORD code = 12345;
-    if (!process.WaitExit(ms, &code)) return false;
+    DWORD start = GetTickCount();
+    bool ended = process.WaitExit(ms + 5000, &code);
+    Note("ended after " + std::to_string(GetTickCount() - start) + " ms");
+    if (!ended || GetTickCount() - start > ms) return false;
     E2E_CHECK_EQ(code, expectedCode);
     return true;
 }
@@ -99,6 +102,8 @@ E2E_TEST(band, ShowsOneBandWithItsPicture) {
     E2E_CHECK(maxX >= 0);  // the logo shows
     E2E_CHECK(maxX - minX < 200);
     E2E_CHECK(maxY - minY < 44);
+    Note("logo pixels within x " + std::to_string(minX) + ".." + std::to_string(maxX) + ", y " +
+         std::to_string(minY) + ".." + std::to_string(maxY));
     if (maxY >= 0) {
         E2E_CHECK(minY - top >= 10);
         E2E_CHECK(bottom - maxY >= 11);
