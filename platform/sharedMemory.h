@@ -8,6 +8,8 @@
 
 namespace platform {
 
+class TSharedView;
+
 // The full path of the program's own file, as the system reports it.
 std::string OwnModulePath();
 
@@ -32,7 +34,6 @@ private:
     std::unique_ptr<Handle> handle_;
     friend TSharedBlock CreateSharedBlock(const std::string& name, uint32_t size, bool& alreadyExisted);
     friend TSharedBlock OpenSharedBlock(const std::string& name);
-    friend class TSharedView;
     friend TSharedView MapSharedBlock(const TSharedBlock& block, uint32_t size);
 };
 

@@ -29,9 +29,12 @@ public:
     void SetFontStyle(bool bold, bool underline);
     bool WindowMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int64_t& result) override;
     void Command(uint32_t notifyCode) override;
+    // Raised by a left-button press and release over the label.
     TNotifyEvent OnClick;
     int32_t TextWidth() const { return textWidth_; }
     int32_t TextHeight() const { return textHeight_; }
+    // Paints what lies behind the label instead of the button face.
+    void SetTransparent(bool on) { transparent_ = on; }
 
 private:
     void Measure();
@@ -39,6 +42,7 @@ private:
     std::string caption_;
     bool autoSize_ = true;
     bool transparent_ = false;
+    bool pressed_ = false;
     bool centreVertically_ = false;
     bool handCursor_ = false;
     Hfont ownFont_ = nullptr;
@@ -72,10 +76,17 @@ public:
     using TWinControl::TWinControl;
     void Load(const TLayoutItem& item) override;
     std::string Text() const;
+    // Raises the change event only when the text differs from what is shown.
     void SetText(const std::string& text);
+    // Binds typing and pasting only, not SetText.
     void SetMaxLength(int32_t length);
     void Command(uint32_t notifyCode) override;
+    // Entering by keyboard selects the whole text; a click places the caret.
+    bool WindowMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int64_t& result) override;
     TNotifyEvent OnChange;
+
+private:
+    bool clickEntering_ = false;
 };
 
 class TComboBox : public TWinControl {
@@ -105,11 +116,14 @@ private:
     std::string caption_;
 };
 
+// A framed box with a caption. The controls it frames are its siblings on
+// the form, kept above it; it paints its own background.
 class TGroupBox : public TWinControl {
 public:
     using TWinControl::TWinControl;
     void Load(const TLayoutItem& item) override;
     bool IsContainer() const override { return true; }
+    bool WindowMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int64_t& result) override;
     int32_t LeftInForm() const { return left_; }
     int32_t TopInForm() const { return top_; }
 
@@ -117,11 +131,22 @@ private:
     int32_t left_ = 0, top_ = 0;
 };
 
+// Stacks a stored control's window as the form draws: windowed controls over
+// labels, labels over the group box they lie in. Each stored control calls it
+// once its window exists.
+void StackStoredControl(TForm* form, const TLayoutItem& item, TWinControl* control);
 // Position of a stored control in its form's client area (group boxes add
 // their own origin), scaled for the form's DPI.
 TRect ControlBoundsInForm(TForm* form, const TLayoutItem& item);
 // The accelerator letter of a caption ("&OK" -> 'O'), 0 when none.
 char CaptionAccelerator(const std::string& caption);
+
+// The control of form that holds the keyboard focus (or whose child does),
+// nullptr when none does.
+TWinControl* FocusedControl(const TForm* form);
+// Gives the keyboard focus to the form's own window, so that its key
+// handler sees the keys.
+void FocusForm(TForm* form);
 
 // Registers label, bevel, button, edit, comboBox, checkBox and groupBox.
 void RegisterStandardControls();

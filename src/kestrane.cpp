@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 
 #include "platform/display.h"
 #include "platform/preview.h"
@@ -30,6 +31,21 @@ namespace {
 [[noreturn]] void EndAtOnce() {
     RunExitSteps();
     platform::ExitProcessNow(0);
+}
+
+constexpr uint64_t kHostWaitMs = 3000;
+// A pass at least this often: the blink stays within this of each second
+// boundary, and a vanished host is noticed as quickly.
+constexpr int32_t kMaxPassWaitMs = 50;
+
+tk::TRect LogoRectFor(const tk::TRect& hostRect, const tk::TBitmapPicture* logo) {
+    if (logo == nullptr) return tk::TRect{};
+    const int64_t width = static_cast<int64_t>(hostRect.Right) - hostRect.Left;
+    const int64_t height = static_cast<int64_t>(hostRect.Bottom) - hostRect.Top;
+    const int32_t hw = static_cast<int32_t>(std::clamp<int64_t>(width, 0, INT32_MAX));
+    const int32_t hh = static_cast<int32_t>(std::clamp<int64_t>(height, 0, INT32_MAX));
+    const TLogoRect r = ComputeLogoRect(hw, hh, logo->Width(), logo->Height());
+    return tk::TRect{r.Left, r.Top, r.Right, r.Bottom};
 }
 
 // In saver mode nothing may leave the band over the operator's displays:
@@ -77,25 +93,6 @@ int RunProgram() {
 
 }  // namespace
 
-namespace {
-
-constexpr uint64_t kHostWaitMs = 3000;
-// A pass at least this often: the blink stays within this of each second
-// boundary, and a vanished host is noticed as quickly.
-constexpr int32_t kMaxPassWaitMs = 50;
-
-tk::TRect LogoRectFor(const tk::TRect& hostRect, const tk::TBitmapPicture* logo) {
-    if (logo == nullptr) return tk::TRect{};
-    const int64_t width = static_cast<int64_t>(hostRect.Right) - hostRect.Left;
-    const int64_t height = static_cast<int64_t>(hostRect.Bottom) - hostRect.Top;
-    const int32_t hw = static_cast<int32_t>(std::clamp<int64_t>(width, 0, INT32_MAX));
-    const int32_t hh = static_cast<int32_t>(std::clamp<int64_t>(height, 0, INT32_MAX));
-    const TLogoRect r = ComputeLogoRect(hw, hh, logo->Width(), logo->Height());
-    return tk::TRect{r.Left, r.Top, r.Right, r.Bottom};
-}
-
-}  // namespace
-
 void RunPreview() {
     if (TargetWnd == 0) EndAtOnce();
     const tk::Hwnd host = platform::WindowFromHandle32(TargetWnd);
@@ -105,6 +102,7 @@ void RunPreview() {
     const uint64_t deadline = platform::TickMilliseconds() + kHostWaitMs;
     while (!platform::IsWindowVisibleNow(host)) {
         tk::Application.ProcessMessages();
+        if (tk::Application.Terminated()) return;
         const uint64_t now = platform::TickMilliseconds();
         if (now > deadline) EndAtOnce();
         platform::WaitForMessages(static_cast<uint32_t>(std::min<uint64_t>(deadline - now + 1, kMaxPassWaitMs)));

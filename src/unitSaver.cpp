@@ -10,6 +10,7 @@ int32_t StartPosX = 0;
 int32_t StartPosY = 0;
 TMoveState MoveState;
 TRandom Generator;
+void (*SaverEmergencyExit)() = nullptr;
 
 namespace {
 constexpr uint32_t kBlack = tk::RgbColor(0, 0, 0);
@@ -83,6 +84,11 @@ void TfrmSaver::FormShow(tk::TComponent*) {
     imgLogo->SetVisible(true);
     tmrMove->SetEnabled(true);
     tmrStop->SetEnabled(true);
+    // Last line of defence: ends the process if the band outlives a mouse
+    // move or a hung handler.
+    watchdog_.Start(Handle(), StartPosX, StartPosY, [] {
+        if (SaverEmergencyExit != nullptr) SaverEmergencyExit();
+    });
 }
 
 void TfrmSaver::PaintPicture(tk::Hdc dc, const tk::TRect& clip, int32_t originX, int32_t originY) {
@@ -149,6 +155,7 @@ void TfrmSaver::ApplicationMessage(tk::TMessage& msg, bool&) {
 void TfrmSaver::FormHide(tk::TComponent*) {
     tmrMove->SetEnabled(false);
     RestoreEnvironment();
+    watchdog_.Stop();
 }
 
 void TfrmSaver::RestoreEnvironment() {

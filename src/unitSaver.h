@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/toolkit.h"
+#include "platform/watchdog.h"
 #include "src/bandMotion.h"
 
 class TfrmSaver : public tk::TForm {
@@ -39,7 +40,11 @@ private:
     int32_t pictureHeight_ = 0;
     bool pictureBorders_ = false;
     bool cursorHidden_ = false;
+    platform::TBandWatchdog watchdog_;
 };
+
+// Runs on the watchdog's thread just before it ends the process.
+extern void (*SaverEmergencyExit)();
 
 extern TfrmSaver* frmSaver;
 extern int32_t StartPosX;

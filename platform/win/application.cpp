@@ -137,7 +137,8 @@ void TApplication::HandleOneMessage() {
 }
 
 void TApplication::Run() {
-    if (mainForm_ == nullptr) return;
+    // Told to end already (say, while a start-up dialog was up): show nothing.
+    if (mainForm_ == nullptr || terminated_) return;
     if (ShowMainForm) {
         try {
             mainForm_->Show();

@@ -32,7 +32,7 @@ std::vector<TForm*>& LiveForms() {
 
 TWinControl* ControlOf(const std::vector<TWinControl*>& controls, HWND window);
 
-// Keys that leave no room for other modifiers (Enter "alone").
+// Shift, Ctrl or Alt held: Enter then presses no button.
 bool ModifierDown() {
     return (GetKeyState(VK_SHIFT) & 0x8000) != 0 || (GetKeyState(VK_CONTROL) & 0x8000) != 0 ||
            (GetKeyState(VK_MENU) & 0x8000) != 0;
@@ -375,8 +375,11 @@ int32_t TForm::ShowModal() {
         Show();
         if (ControlOf(winControls_, GetFocus()) == nullptr) FocusFirst();
         while (modalResult_ == mrNone) {
+            if (Application.Terminated()) {
+                modalResult_ = mrCancel;
+                break;
+            }
             Application.HandleOneMessage();
-            if (Application.Terminated()) modalResult_ = mrCancel;
         }
     } catch (...) {
         modal_ = false;

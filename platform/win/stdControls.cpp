@@ -72,17 +72,12 @@ char CaptionAccelerator(const std::string& caption) {
 TRect ControlBoundsInForm(TForm* form, const TLayoutItem& item) {
     int32_t left = item.Int("left", 0);
     int32_t top = item.Int("top", 0);
+    // Stored positions of a contained control are relative to its box.
     if (!item.Parent.empty()) {
-        const TLayoutItem* parent = nullptr;
-        // Stored positions of a contained control are relative to its box.
-        for (const auto& candidate : {item.Parent}) {
-            (void)candidate;
-        }
         if (auto* box = dynamic_cast<TGroupBox*>(form->FindComponent(item.Parent))) {
             left += box->LeftInForm();
             top += box->TopInForm();
         }
-        (void)parent;
     }
     TRect r;
     r.Left = form->Scale(left);
@@ -91,6 +86,28 @@ TRect ControlBoundsInForm(TForm* form, const TLayoutItem& item) {
     r.Bottom = r.Top + form->Scale(item.Int("height", 0));
     return r;
 }
+
+void StackStoredControl(TForm* form, const TLayoutItem& item, TWinControl* control) {
+    // New child windows go to the bottom of the z-order, under those made before.
+    const bool label = dynamic_cast<TLabel*>(control) != nullptr;
+    SetWindowPos(control->Handle(), label ? HWND_BOTTOM : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (item.Parent.empty()) return;
+    if (auto* box = dynamic_cast<TGroupBox*>(form->FindComponent(item.Parent))) {
+        SetWindowPos(box->Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+}
+
+TWinControl* FocusedControl(const TForm* form) {
+    HWND focus = GetFocus();
+    if (focus == nullptr) return nullptr;
+    for (TWinControl* control : form->WinControls()) {
+        if (control->Handle() == focus || IsChild(control->Handle(), focus)) return control;
+    }
+    return nullptr;
+}
+
+void FocusForm(TForm* form) { SetFocus(form->Handle()); }
 
 // ---- TLabel ----
 
@@ -106,6 +123,7 @@ void TLabel::Load(const TLayoutItem& item) {
     handCursor_ = item.Text("cursor", "") == "hand";
     std::string style = item.Text("fontStyle", "");
     Create(ContainerOf(Owner()), bounds.Left, bounds.Top, item.Text("caption", ""));
+    StackStoredControl(Owner(), item, this);
     SetFontStyle(style.find("bold") != std::string::npos, style.find("underline") != std::string::npos);
     OnClick = Owner()->NotifyHandler(item.Text("onClick", ""));
 }
@@ -113,7 +131,8 @@ void TLabel::Load(const TLayoutItem& item) {
 void TLabel::Create(Hwnd parent, int32_t left, int32_t top, const std::string& caption) {
     EnsureLabelClass();
     caption_ = caption;
-    HWND handle = CreateWindowExA(0, kLabelClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, left, top, 1, 1,
+    // The window text mirrors the caption, for accessibility tools.
+    HWND handle = CreateWindowExA(0, kLabelClass, caption.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, left, top, 1, 1,
                                   parent, nullptr, Application.Instance(), nullptr);
     AttachHandle(handle);
     Measure();
@@ -133,6 +152,7 @@ void TLabel::SetFontStyle(bool bold, bool underline) {
 
 void TLabel::SetCaption(const std::string& caption) {
     caption_ = caption;
+    SetWindowTextA(handle_, caption_.c_str());
     Measure();
     InvalidateRect(handle_, nullptr, TRUE);
 }
@@ -150,16 +170,26 @@ void TLabel::Measure() {
     TEXTMETRICA metrics{};
     GetTextMetricsA(dc.Get(), &metrics);
     int32_t width = 0;
+    // Room the glyphs need beyond the text's advance (bold faces reach past it).
+    int32_t overhang = 0;
     std::vector<std::string> lines = SplitLines(caption_);
     for (const std::string& line : lines) {
         SIZE size{};
         GetTextExtentPoint32A(dc.Get(), line.c_str(), static_cast<int>(line.size()), &size);
         width = std::max<int32_t>(width, size.cx);
+        ABC abc{};
+        const UINT last = line.empty() ? 0u : static_cast<unsigned char>(line.back());
+        if (last != 0 && GetCharABCWidthsA(dc.Get(), last, last, &abc) && abc.abcC < 0) {
+            overhang = std::max<int32_t>(overhang, -abc.abcC);
+        }
     }
     textWidth_ = width;
     textHeight_ = metrics.tmHeight * static_cast<int32_t>(lines.size());
     if (autoSize_) {
-        SetWindowPos(handle_, nullptr, 0, 0, textWidth_, textHeight_, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+        // Rasterised glyphs may reach a pixel or two past the measured
+        // advance; the spare room is invisible.
+        const int32_t pad = overhang + metrics.tmOverhang + std::max<int32_t>(1, metrics.tmAveCharWidth / 2);
+        SetWindowPos(handle_, nullptr, 0, 0, textWidth_ + pad, textHeight_, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
     }
 }
 
@@ -216,10 +246,26 @@ bool TLabel::WindowMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int64_
                 return true;
             }
             return false;
-        case WM_LBUTTONUP:
-            if (OnClick) OnClick(this);
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            pressed_ = true;
+            SetCapture(handle_);
             result = 0;
             return true;
+        case WM_LBUTTONUP: {
+            const bool wasPressed = pressed_;
+            pressed_ = false;
+            if (GetCapture() == handle_) ReleaseCapture();
+            RECT client{};
+            GetClientRect(handle_, &client);
+            POINT at{static_cast<int16_t>(lParam & 0xFFFF), static_cast<int16_t>((lParam >> 16) & 0xFFFF)};
+            if (wasPressed && PtInRect(&client, at) && OnClick) OnClick(this);
+            result = 0;
+            return true;
+        }
+        case WM_CAPTURECHANGED:
+            pressed_ = false;
+            return false;
         default:
             return TWinControl::WindowMessage(msg, wParam, lParam, result);
     }
@@ -239,6 +285,7 @@ void TBevel::Paint(Hdc dc, const TRect&) {
 void TButton::Load(const TLayoutItem& item) {
     ContainerTabOrder = ContainerTabOrderOf(Owner(), item);
     Create(ContainerOf(Owner()), ControlBoundsInForm(Owner(), item), item.Text("caption", ""), item.Int("tabOrder", 0));
+    StackStoredControl(Owner(), item, this);
     SetEnabled(item.Bool("enabled", true));
     OnClick = Owner()->NotifyHandler(item.Text("onClick", ""));
     OnKeyPress = Owner()->KeyHandler(item.Text("onKeyPress", ""));
@@ -277,6 +324,7 @@ void TEdit::Load(const TLayoutItem& item) {
                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | ES_AUTOHSCROLL, b.Left, b.Top,
                                   b.Width(), b.Height(), ContainerOf(Owner()), nullptr, Application.Instance(), nullptr);
     AttachHandle(handle);
+    StackStoredControl(Owner(), item, this);
     if (item.Find("maxLength") != nullptr) SetMaxLength(item.Int("maxLength", 0));
     OnChange = Owner()->NotifyHandler(item.Text("onChange", ""));
     OnKeyPress = Owner()->KeyHandler(item.Text("onKeyPress", ""));
@@ -290,12 +338,33 @@ std::string TEdit::Text() const {
     return text;
 }
 
-void TEdit::SetText(const std::string& text) { SetWindowTextA(handle_, text.c_str()); }
+void TEdit::SetText(const std::string& text) {
+    if (Text() == text) return;
+    SetWindowTextA(handle_, text.c_str());
+}
 
 void TEdit::SetMaxLength(int32_t length) { SendMessageA(handle_, EM_LIMITTEXT, static_cast<WPARAM>(length), 0); }
 
 void TEdit::Command(uint32_t notifyCode) {
     if (notifyCode == EN_CHANGE && OnChange) OnChange(this);
+}
+
+bool TEdit::WindowMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int64_t& result) {
+    switch (msg) {
+        case WM_LBUTTONDOWN:
+            if (GetFocus() != handle_) clickEntering_ = true;
+            return false;
+        case WM_LBUTTONUP:
+            clickEntering_ = false;
+            return false;
+        case WM_SETFOCUS:
+            // After the box's own focus handling, which runs next.
+            if (!clickEntering_) PostMessageA(handle_, EM_SETSEL, 0, -1);
+            clickEntering_ = false;
+            return false;
+        default:
+            return TWinControl::WindowMessage(msg, wParam, lParam, result);
+    }
 }
 
 // ---- TComboBox ----
@@ -310,6 +379,7 @@ void TComboBox::Load(const TLayoutItem& item) {
                                   b.Left, b.Top, b.Width(), b.Height() + Owner()->Scale(120), ContainerOf(Owner()),
                                   nullptr, Application.Instance(), nullptr);
     AttachHandle(handle);
+    StackStoredControl(Owner(), item, this);
     std::string items = item.Text("items", "");
     size_t start = 0;
     while (!items.empty() && start <= items.size()) {
@@ -350,6 +420,7 @@ void TCheckBox::Load(const TLayoutItem& item) {
                                   b.Left, b.Top, b.Width(), b.Height(), ContainerOf(Owner()), nullptr,
                                   Application.Instance(), nullptr);
     AttachHandle(handle);
+    StackStoredControl(Owner(), item, this);
     OnClick = Owner()->NotifyHandler(item.Text("onClick", ""));
     OnKeyPress = Owner()->KeyHandler(item.Text("onKeyPress", ""));
 }
@@ -381,6 +452,17 @@ void TGroupBox::Load(const TLayoutItem& item) {
     AttachHandle(handle);
     // The box lies beneath the controls it frames.
     SetWindowPos(handle_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+bool TGroupBox::WindowMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int64_t& result) {
+    if (msg == WM_ERASEBKGND) {
+        RECT client{};
+        GetClientRect(handle_, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
+        result = 1;
+        return true;
+    }
+    return TWinControl::WindowMessage(msg, wParam, lParam, result);
 }
 
 void RegisterStandardControls() {

@@ -1,0 +1,305 @@
+#!/usr/bin/env bash
+# Tests of what administrators deploy: the Group Policy template against the
+# program, the two installer packages, install / run / upgrade / remove of the
+# 64-bit package under Wine, and the 32-bit build (under 32-bit Wine when it
+# is installed). Builds the packages first with scripts/package.
+# Uses its own Wine prefixes and its own virtual display.
+set -uo pipefail
+source "$(dirname "$0")/../../scripts/lib/common.sh"
+HERE="$ROOT/tests/deploy"
+OUT="$BUILD/deploy"
+cd "$ROOT"
+KEY='HKCU\Software\Varnel\KestraneWorkstation'
+UNINSTALL='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+PRODUCT="Kestrane Workstation Screen Saver"
+mkdir -p "$OUT"
+
+passed=0 failed=0 skipped=0
+ok()   { passed=$((passed + 1)); printf 'ok   %s\n' "$*"; }
+fail() { failed=$((failed + 1)); printf 'FAIL %s\n' "$*"; }
+skip() { skipped=$((skipped + 1)); printf 'skip %s\n' "$*"; }
+expect() {  # label command...: passes when the command succeeds
+  local label=$1; shift
+  if "$@"; then ok "$label"; else fail "$label"; fi
+}
+same() {  # label expected actual
+  if [ "$2" = "$3" ]; then ok "$1"; else fail "$1: expected '$2', got '$3'"; fi
+}
+
+SAVER_PID=""
+PREFIXES=()
+cleanup() {
+  [ -n "$SAVER_PID" ] && kill "$SAVER_PID" 2>/dev/null
+  for p in "${PREFIXES[@]}"; do WINEPREFIX="$p" wineserver -k 2>/dev/null; done
+  stop_display
+}
+trap cleanup EXIT
+
+# ------------------------------------------------------------ packages
+log "building the packages"
+rm -f "$BUILD/kestrane.msi" "$BUILD/kestrane-x86.msi"
+if "$ROOT/scripts/package" >/dev/null; then ok "scripts/package builds both packages"
+else fail "scripts/package builds both packages"; fi
+
+# ------------------------------------------------------------ the template
+log "template and installer source"
+expect "template matches the settings the program reads" python3 "$HERE/checkTemplate.py" check "$ROOT"
+expect "the template check finds broken templates" python3 "$HERE/checkTemplate.py" selftest "$ROOT"
+
+# ------------------------------------------------------------ the packages' tables
+msi_value() {  # file table key-column-value column-number
+  msiinfo export "$1" "$2" 2>/dev/null | tr -d '\r' | awk -F'\t' -v k="$3" -v c="$4" 'NR > 3 && $1 == k { print $c }'
+}
+summary_field() {  # file field
+  msiinfo suminfo "$1" 2>/dev/null | sed -n "s/^$2: //p"
+}
+upgrade_code=$(sed -n 's/.*define UpgradeCode = "\([^"]*\)".*/\1/p' "$ROOT/deploy/kestrane.wxs")
+check_msi() {  # file template directory component-attributes upgrade-code
+  local msi=$1 name
+  name=$(basename "$msi")
+  if [ ! -f "$msi" ]; then fail "$name was not built"; return; fi
+  same "$name: product name" "$PRODUCT" "$(msi_value "$msi" Property ProductName 2)"
+  same "$name: version" "2.51.0.0" "$(msi_value "$msi" Property ProductVersion 2)"
+  same "$name: upgrade code" "{$5}" "$(msi_value "$msi" Property UpgradeCode 2)"
+  same "$name: platform" "$2" "$(summary_field "$msi" Template)"
+  same "$name: file" "kestrane.scr" "$(msi_value "$msi" File KestraneScr 3)"
+  same "$name: folder" "$3" "$(msi_value "$msi" Component KestraneSaver 3)"
+  same "$name: component attributes" "$4" "$(msi_value "$msi" Component KestraneSaver 4)"
+  same "$name: registry rows" "0" "$(msiinfo export "$msi" Registry | tail -n +4 | grep -c .)"
+  # Rows without the detect-only bit (2) remove what they find; 2.51.1 is
+  # above every 2.51.0.x, as Windows Installer ignores the fourth field.
+  same "$name: removes older or equal versions" "{$5} 0.0.0-2.51.1 KESTRANE_OLDER_FOUND" \
+       "$(msiinfo export "$msi" Upgrade | tr -d '\r' |
+          awk -F'\t' 'NR > 3 && int($5 / 2) % 2 == 0 { print $1, $2 "-" $3, $7 }')"
+  same "$name: refuses to replace a newer version" "NOT KESTRANE_NEWER_FOUND" \
+       "$(msiinfo export "$msi" LaunchCondition | awk -F'\t' 'NR > 3 && /NEWER/ { print $1 }')"
+}
+log "package tables"
+x64_code=$(printf '%s\n' "$upgrade_code" | sed -n 1p)
+x86_code=$(printf '%s\n' "$upgrade_code" | sed -n 2p)
+# 256: the component is 64-bit, so Windows does not redirect it to SysWOW64.
+check_msi "$BUILD/kestrane.msi" "x64;1033" System64Folder 256 "$x64_code"
+check_msi "$BUILD/kestrane-x86.msi" "Intel;1033" SystemFolder 0 "$x86_code"
+if [ -f "$BUILD/kestrane-x86.msi" ]; then
+  same "kestrane-x86.msi: refused on 64-bit Windows" "NOT VersionNT64" \
+       "$(msiinfo export "$BUILD/kestrane-x86.msi" LaunchCondition | awk -F'\t' 'NR > 3 && /VersionNT64/ { print $1 }')"
+fi
+for pair in "kestrane.msi win64" "kestrane-x86.msi win32"; do
+  set -- $pair
+  rm -rf "$OUT/extract-$2"; mkdir -p "$OUT/extract-$2"
+  if [ -f "$BUILD/$1" ] && msiextract -C "$OUT/extract-$2" "$BUILD/$1" >/dev/null 2>&1 &&
+     cmp -s "$OUT/extract-$2/kestrane.scr" "$BUILD/$2/kestrane.scr"; then
+    ok "$1 carries build/$2/kestrane.scr"
+  else
+    fail "$1 carries build/$2/kestrane.scr"
+  fi
+done
+
+# ------------------------------------------------------------ the two builds
+check_pe() {  # file format machine
+  local facts
+  if ! facts=$(python3 "$HERE/peHeader.py" "$1"); then fail "$1 is not a Windows program"; return; fi
+  local name=${1#"$BUILD/"}
+  same "$name is $2" "$2" "$(sed -n 1p <<<"$facts")"
+  same "$name runs on $3" "machine $3" "$(sed -n 2p <<<"$facts")"
+  expect "$name is a GUI program" grep -qx "subsystem gui" <<<"$facts"
+  expect "$name has ASLR" grep -qx "dynamic-base" <<<"$facts"
+  expect "$name has DEP" grep -qx "nx-compat" <<<"$facts"
+  if [ "$2" = "PE32+" ]; then expect "$name has high-entropy ASLR" grep -qx "high-entropy-va" <<<"$facts"; fi
+  # Statically linked: no MinGW runtime DLL has to travel with the program.
+  if grep -iE '^import (libstdc\+\+|libgcc|libwinpthread)' <<<"$facts"; then
+    fail "$name needs a MinGW runtime DLL"
+  else
+    ok "$name needs only system DLLs"
+  fi
+}
+log "the two builds"
+check_pe "$BUILD/win64/kestrane.scr" "PE32+" "x86-64"
+check_pe "$BUILD/win32/kestrane.scr" "PE32" "i386"
+
+# ------------------------------------------------------------ Wine helpers
+export KESTRANE_OWN_DISPLAY=1
+ensure_display 1920x1080x24
+
+# Runs the saver /s from the prefix's system folder and checks its band:
+# a visible top-most TfrmSaver of the height the settings give, closed by a
+# mouse move. wine-loader finder expected-height-divisor
+run_band() {
+  local loader=$1 finder=$2 divisor=$3 label=$4 found="" i
+  "$loader" 'C:\windows\system32\kestrane.scr' /s >/dev/null 2>&1 &
+  SAVER_PID=$!
+  for i in $(seq 1 30); do
+    if "$loader" "$finder" TfrmSaver >"$OUT/band.txt" 2>/dev/null; then found=yes; break; fi
+    sleep 0.5
+  done
+  if [ -z "$found" ]; then
+    fail "$label: the installed kestrane.scr /s shows its band"
+  else
+    local left top right bottom desktop topmost
+    read -r left top right bottom desktop topmost < <(tr -d '\r' <"$OUT/band.txt")
+    ok "$label: the installed kestrane.scr /s shows its band ($left,$top)-($right,$bottom)"
+    same "$label: the band is top-most" "topmost" "$topmost"
+    same "$label: the band height follows the stored CoverArea" "$((desktop / divisor))" "$((bottom - top))"
+  fi
+  sleep 1
+  xdotool mousemove 700 500; sleep 0.3; xdotool mousemove_relative 40 40
+  for i in $(seq 1 20); do kill -0 "$SAVER_PID" 2>/dev/null || break; sleep 0.5; done
+  if kill -0 "$SAVER_PID" 2>/dev/null; then
+    fail "$label: a mouse move ends the saver"
+    kill "$SAVER_PID" 2>/dev/null
+  else
+    ok "$label: a mouse move ends the saver"
+  fi
+  wait "$SAVER_PID" 2>/dev/null
+  SAVER_PID=""
+}
+
+installed_versions() {  # wine-loader: the version of each installed copy, one a line
+  "$1" reg query "$UNINSTALL" /s 2>/dev/null | tr -d '\r' | awk -v p="$PRODUCT" '
+    /^HKEY_/ { if (name == p) print version; name = ""; version = "" }
+    $1 == "DisplayName" { sub(/^ *DisplayName +REG_SZ +/, ""); name = $0 }
+    $1 == "DisplayVersion" { version = $3 }
+    END { if (name == p) print version }'
+}
+
+registry_value() {  # wine-loader name: the value's type and data
+  "$1" reg query "$KEY" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n { $1 = ""; sub(/^ +/, ""); print }'
+}
+
+boot_prefix() {  # prefix [arch] [loader]
+  export WINEPREFIX=$1
+  PREFIXES+=("$1")
+  if [ -n "${2:-}" ]; then
+    mkdir -p "$1"
+    WINEARCH=$2 "$3" wineboot -i >/dev/null 2>&1
+    "$3" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wineserver -w 2>/dev/null
+  else
+    boot_wine
+  fi
+}
+
+# ------------------------------------------------------------ 64-bit under Wine
+log "64-bit package under Wine on $DISPLAY"
+boot_prefix "$BUILD/wineprefix-deploy"
+SYS64="$WINEPREFIX/drive_c/windows/system32/kestrane.scr"
+x86_64-w64-mingw32-g++ -std=c++20 -O2 -Wall -Wextra -Werror -static \
+  -o "$OUT/findWindow64.exe" "$HERE/findWindow.cpp"
+# Start from a prefix without the product.
+wine reg query "$UNINSTALL" /s 2>/dev/null | tr -d '\r' |
+  sed -n 's/.*UninstallString *REG_EXPAND_SZ *MsiExec.exe \/X\({[^}]*}\).*/\1/Ip' |
+  while read -r code; do wine msiexec /x "$code" /qn >/dev/null 2>&1; done
+wine reg delete "$KEY" /f >/dev/null 2>&1
+
+# The settings an administrator's policy puts in place before the install.
+policy=(CoverArea=CoverArea_Fifth TransitionTime=3 MovementType=MovementType_UpsideDown
+        DrawBorders=disabled "TextLine1=Control room 3, unit A" "TextLine2=Process displays stay live")
+while IFS='|' read -r _ name type data; do
+  wine reg add "$KEY" /v "$name" /t "$type" /d "$data" /f >/dev/null 2>&1
+done < <(python3 "$HERE/checkTemplate.py" writes "$ROOT" "${policy[@]}")
+before=$(for n in CoverArea TransitionTime MovementType DrawBorders TextLine1 TextLine2; do
+           echo "$n $(registry_value wine "$n")"; done)
+same "policy settings in place" "CoverArea REG_DWORD 0x3" "$(sed -n 1p <<<"$before" | tr -s ' ')"
+
+wine msiexec /i build/kestrane.msi /qn; rc=$?
+same "msiexec /i kestrane.msi /qn succeeds" 0 "$rc"
+expect "kestrane.scr is in system32" cmp -s "$SYS64" "$BUILD/win64/kestrane.scr"
+expect "nothing goes to syswow64" test ! -e "$WINEPREFIX/drive_c/windows/syswow64/kestrane.scr"
+same "one copy is registered" "2.51.0.0" "$(installed_versions wine | tr '\n' ' ' | sed 's/ $//')"
+# One fifth of the desktop: CoverArea 3 gives the height div 5.
+run_band wine "$OUT/findWindow64.exe" 5 "64-bit"
+
+# A rebuilt package of the same version, then a newer one, replace the installed copy.
+wixl -a x64 -D Arch=x64 -D SaverFile=build/win64/kestrane.scr -D IconFile=resources/kestrane.ico \
+     -o "$OUT/kestrane-rebuilt.msi" deploy/kestrane.wxs
+sed -e 's/define ProductVersion = "2.51.0.0"/define ProductVersion = "2.52.0.0"/' \
+    -e 's/define UpgradeCeiling = "2.51.1"/define UpgradeCeiling = "2.52.1"/' \
+    deploy/kestrane.wxs >"$OUT/kestrane-2.52.wxs"
+wixl -a x64 -D Arch=x64 -D SaverFile=build/win64/kestrane.scr -D IconFile=resources/kestrane.ico \
+     -o "$OUT/kestrane-2.52.msi" "$OUT/kestrane-2.52.wxs"
+wine msiexec /i "$OUT/kestrane-rebuilt.msi" /qn; rc=$?
+same "a rebuilt package of the same version installs" 0 "$rc"
+same "... and replaces the installed copy" "2.51.0.0" "$(installed_versions wine | tr '\n' ' ' | sed 's/ $//')"
+wine msiexec /i "$OUT/kestrane-2.52.msi" /qn; rc=$?
+same "a newer package installs" 0 "$rc"
+same "... and replaces the older copy" "2.52.0.0" "$(installed_versions wine | tr '\n' ' ' | sed 's/ $//')"
+wine msiexec /i build/kestrane.msi /qn; rc=$?
+expect "an older package is refused over a newer one" test "$rc" -ne 0
+same "... and the newer copy stays" "2.52.0.0" "$(installed_versions wine | tr '\n' ' ' | sed 's/ $//')"
+wine msiexec /x "$OUT/kestrane-2.52.msi" /qn; rc=$?
+same "msiexec /x of the newer package succeeds" 0 "$rc"
+expect "... and removes kestrane.scr" test ! -e "$SYS64"
+
+wine msiexec /i build/kestrane-x86.msi /qn; rc=$?
+expect "the 32-bit package is refused on 64-bit Windows" test "$rc" -ne 0
+expect "... and puts nothing in syswow64" test ! -e "$WINEPREFIX/drive_c/windows/syswow64/kestrane.scr"
+
+# The plain round trip.
+wine msiexec /i build/kestrane.msi /qn; rc=$?
+same "msiexec /i kestrane.msi /qn again" 0 "$rc"
+wine msiexec /x build/kestrane.msi /qn; rc=$?
+same "msiexec /x kestrane.msi /qn succeeds" 0 "$rc"
+expect "kestrane.scr is gone from system32" test ! -e "$SYS64"
+same "no copy is registered" "" "$(installed_versions wine)"
+after=$(for n in CoverArea TransitionTime MovementType DrawBorders TextLine1 TextLine2; do
+          echo "$n $(registry_value wine "$n")"; done)
+same "the users' settings survive the removal" "$before" "$after"
+wineserver -k 2>/dev/null
+
+# ------------------------------------------------------------ 32-bit under Wine
+# Debian's wine32 puts a 32-bit loader at /usr/lib/wine/wine; KESTRANE_WINE32
+# can name another one.
+WINE32=${KESTRANE_WINE32:-/usr/lib/wine/wine}
+is_elf32() { [ -x "$1" ] && [ "$(head -c 5 "$1" | od -An -tx1 | tr -d ' \n')" = "7f454c4601" ]; }
+if ! is_elf32 "$WINE32"; then
+  skip "32-bit Wine is not installed (wine32:i386): the 32-bit program and unit tests were not run"
+else
+  log "32-bit program and unit tests under 32-bit Wine"
+  boot_prefix "$BUILD/wineprefix-deploy32" win32 "$WINE32"
+  i686-w64-mingw32-g++ -std=c++20 -O2 -Wall -Wextra -Werror -static \
+    -o "$OUT/findWindow32.exe" "$HERE/findWindow.cpp"
+  "$WINE32" reg delete "$KEY" /f >/dev/null 2>&1
+  "$WINE32" reg add "$KEY" /v CoverArea /t REG_DWORD /d 2 /f >/dev/null 2>&1
+  timeout 60 "$WINE32" build/win32/kestrane.scr /a >/dev/null 2>&1; rc=$?
+  same "32-bit kestrane.scr /a starts and ends" 0 "$rc"
+  "$WINE32" msiexec /i build/kestrane-x86.msi /qn; rc=$?
+  same "msiexec /i kestrane-x86.msi /qn succeeds" 0 "$rc"
+  expect "32-bit kestrane.scr is in system32" \
+    cmp -s "$WINEPREFIX/drive_c/windows/system32/kestrane.scr" "$BUILD/win32/kestrane.scr"
+  run_band "$WINE32" "$OUT/findWindow32.exe" 4 "32-bit"
+  "$WINE32" msiexec /x build/kestrane-x86.msi /qn; rc=$?
+  same "msiexec /x kestrane-x86.msi /qn succeeds" 0 "$rc"
+  expect "32-bit kestrane.scr is gone" test ! -e "$WINEPREFIX/drive_c/windows/system32/kestrane.scr"
+  same "32-bit: the settings survive the removal" "REG_DWORD 0x2" "$(registry_value "$WINE32" CoverArea | tr -s ' ')"
+
+  # The window-free logic and its unit tests, cross-built for 32-bit Windows.
+  # Debian ships GoogleTest as source; the posix thread model has std::mutex.
+  GTEST=/usr/src/googletest/googletest
+  CXX32=i686-w64-mingw32-g++-posix
+  UNIT="$BUILD/win32-unit"
+  mkdir -p "$UNIT"
+  mapfile -t logic < <(sed -n '/^set(LOGIC_SOURCES/,/)/p' "$ROOT/CMakeLists.txt" | sed -n 's/^ *\([^ ()]*\.cpp\)$/\1/p')
+  built=yes
+  for part in gtest-all gtest_main; do
+    [ -f "$UNIT/$part.o" ] && continue
+    $CXX32 -std=c++20 -O1 -I"$GTEST/include" -I"$GTEST" -c "$GTEST/src/$part.cc" -o "$UNIT/$part.o" || built=""
+  done
+  if [ -n "$built" ] && [ -d "$GTEST" ] &&
+     $CXX32 -std=c++20 -O1 -Wall -Wextra -Werror -DNOMINMAX -I"$ROOT" -I"$GTEST/include" \
+       -DKESTRANE_SOURCE_DIR="\"$ROOT\"" "${logic[@]/#/$ROOT/}" "$ROOT"/tests/unit/*.cpp \
+       "$ROOT"/tests/support/*.cpp "$UNIT/gtest-all.o" "$UNIT/gtest_main.o" -static \
+       -o "$UNIT/unit_tests.exe"; then
+    ok "unit tests cross-built for 32-bit Windows"
+    "$WINE32" "$UNIT/unit_tests.exe" --gtest_brief=1 2>&1 | tr -d '\r' >"$OUT/unit32.log"
+    rc=${PIPESTATUS[0]}
+    summary=$(grep -E '^\[ *(PASSED|FAILED) *\]' "$OUT/unit32.log" | head -1)
+    if [ "$rc" -eq 0 ]; then ok "32-bit unit tests under Wine: $summary"
+    else fail "32-bit unit tests under Wine (see $OUT/unit32.log)"; grep -E '^\[ *FAILED' "$OUT/unit32.log"; fi
+  else
+    fail "unit tests cross-built for 32-bit Windows"
+  fi
+  wineserver -k 2>/dev/null
+fi
+
+echo "deploy: $passed passed, $failed failed, $skipped skipped"
+[ "$failed" -eq 0 ]
