@@ -69,6 +69,8 @@ T* Find(tk::TForm* form, const char* name) {
     return component;
 }
 
+::TRect PlainRect(const tk::TRect& r) { return ::TRect{r.Left, r.Top, r.Right, r.Bottom}; }
+
 tk::Hwnd HostParent() { return platform::ParentOfWindow(platform::WindowFromHandle32(ParentWnd)); }
 
 }  // namespace
@@ -157,11 +159,7 @@ void TfrmConfig::FormCreate(tk::TComponent*) {
         platform::TryGetWindowRect(parent, R);  // leaves R as it was on failure
         const int32_t width = Width();
         const int32_t height = Height();
-        TDialogPos pos = CentreAndClamp(::TRect{R.Left, R.Top, R.Right, R.Bottom}, width, height,
-                                        [] {
-                                            tk::TRect a = platform::WorkArea();
-                                            return ::TRect{a.Left, a.Top, a.Right, a.Bottom};
-                                        }());
+        TDialogPos pos = CentreAndClamp(PlainRect(R), width, height, PlainRect(platform::WorkArea()));
         SetBounds(pos.X, pos.Y, width, height);
     }
 }

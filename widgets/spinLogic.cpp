@@ -10,9 +10,9 @@ TSpinPart SpinPartAt(int x, int y, int width, int height)
 {
     if (width <= 0 || height <= 0 || x < 0 || y < 0 || x >= width || y >= height)
         return TSpinPart::None;
-    const double h = height;
-    const double w = width;
-    if (static_cast<double>(y) > h - (h / w) * static_cast<double>(x))
+    // y > height - (height / width) * x, in exact integers: a point on the
+    // diagonal belongs to the upper part whatever the button's proportions.
+    if (static_cast<int64_t>(y) * width > static_cast<int64_t>(height) * (width - x))
         return TSpinPart::Lower;
     return TSpinPart::Upper;
 }

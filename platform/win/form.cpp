@@ -360,7 +360,7 @@ int32_t TForm::ShowModal() {
     std::vector<HWND> disabled;
     EnumThreadWindows(
         GetCurrentThreadId(),
-        [](HWND window, LPARAM context) -> BOOL {
+        [](HWND window, LPARAM context) CALLBACK -> BOOL {
             auto* list = reinterpret_cast<std::vector<HWND>*>(context);
             if (IsWindowVisible(window) && IsWindowEnabled(window)) list->push_back(window);
             return TRUE;

@@ -1,5 +1,6 @@
 // The stored form layout parser over arbitrary text: it never crashes, a failure leaves the
 // result alone and names a line, and what it accepts writes back out and parses the same.
+// The same bytes also build a layout, which must read back exactly as it was written.
 #include <cstddef>
 #include <cstdint>
 #include <set>
@@ -66,6 +67,42 @@ bool SameLayout(const TFormLayout& a, const TFormLayout& b) {
     return true;
 }
 
+// An identifier made from the next bytes, never empty.
+std::string Identifier(TFuzzInput& in) {
+    static const char Chars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_";
+    std::string id;
+    const int length = 1 + in.Byte() % 6;
+    for (int i = 0; i < length; ++i) id.push_back(Chars[in.Byte() % (sizeof Chars - 1)]);
+    return id;
+}
+
+// A layout built from the input: whatever it holds must survive writing and parsing.
+TFormLayout Generate(TFuzzInput& in) {
+    TFormLayout layout;
+    const int count = in.Byte() % 8;
+    for (int i = -1; i < count; ++i) {
+        TLayoutItem item;
+        item.Kind = i < 0 ? "form" : Identifier(in);
+        if (item.Kind == "form" && i >= 0) item.Kind = "formx";
+        item.Name = Identifier(in) + "_" + std::to_string(i + 1);
+        if (i > 0 && in.Byte() % 2 == 1) item.Parent = layout.Components[in.Byte() % static_cast<size_t>(i)].Name;
+        const int properties = in.Byte() % 5;
+        for (int k = 0; k < properties; ++k) {
+            std::string value = in.Text();
+            for (char& c : value) {
+                if (c == '\n') c = '"';
+            }
+            item.Properties.emplace_back(Identifier(in) + "_" + std::to_string(k), value);
+        }
+        if (i < 0) {
+            layout.Form = item;
+        } else {
+            layout.Components.push_back(item);
+        }
+    }
+    return layout;
+}
+
 void CheckItem(const TLayoutItem& item) {
     FUZZ_CHECK(IsIdentifier(item.Kind));
     FUZZ_CHECK(IsIdentifier(item.Name));
@@ -102,6 +139,15 @@ void CheckItem(const TLayoutItem& item) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    TFuzzInput in(data, size);
+    const TFormLayout generated = Generate(in);
+    for (int form = 0; form < 2; ++form) {
+        TFormLayout parsed;
+        std::string problem;
+        FUZZ_CHECK(ParseFormLayout(Write(generated, form == 0, form == 1), parsed, problem));
+        FUZZ_CHECK(SameLayout(generated, parsed));
+    }
+
     const std::string text(reinterpret_cast<const char*>(data), size);
     TFormLayout out;
     out.Form.Name = "untouched";

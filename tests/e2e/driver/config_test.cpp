@@ -380,12 +380,18 @@ private:
     DWORD threadId_ = 0;
 };
 
+// The message dialog shows its title with a space in front.
+bool IsAboutBox(const e2e::WindowInfo& w) {
+    size_t start = w.Title.find_first_not_of(' ');
+    return start != std::string::npos && w.Title.substr(start) == kAboutCaption;
+}
+
 HWND WaitForAbout(const e2e::Process& process) {
     HWND about = nullptr;
     e2e::WaitUntil(
         [&] {
             for (const e2e::WindowInfo& w : e2e::WindowsOf(process.Id())) {
-                if (w.Title == kAboutCaption) {
+                if (IsAboutBox(w)) {
                     about = w.Handle;
                     return true;
                 }
@@ -400,7 +406,7 @@ bool AboutGone(const e2e::Process& process) {
     return e2e::WaitUntil(
         [&] {
             for (const e2e::WindowInfo& w : e2e::WindowsOf(process.Id())) {
-                if (w.Title == kAboutCaption) return false;
+                if (IsAboutBox(w)) return false;
             }
             return true;
         },

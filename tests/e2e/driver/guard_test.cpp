@@ -100,8 +100,10 @@ void Dismiss(e2e::Process& saver) {
     e2e::MoveCursor(p.x, p.y);
 }
 
-// Starts a band and waits until it shows.
+// Starts a band and waits until it shows. Settings left damaged by another
+// test would put an error dialog in the way first.
 e2e::Process StartBand() {
+    e2e::DeleteSettingsKey();
     e2e::Process saver = e2e::Process::Start("/s");
     E2E_REQUIRE(e2e::BandOf(saver.Id(), 8000) != nullptr);
     return saver;
@@ -116,6 +118,7 @@ struct Refusal {
 
 // A start that is expected to be turned away.
 Refusal StartRefused(const std::string& arguments) {
+    e2e::DeleteSettingsKey();
     Refusal refusal;
     const DWORD start = GetTickCount();
     e2e::Process copy = e2e::Process::Start(arguments);
@@ -192,6 +195,7 @@ int CountWindowsOfClass(DWORD processId, const std::string& className) {
 // Starts a copy while a foreign object holds the block's name and expects
 // the platform error in one message box, and no band.
 void ExpectPlatformError(const char* what) {
+    e2e::DeleteSettingsKey();
     e2e::Process copy = e2e::Process::Start("/s");
     HWND box = e2e::WaitForWindow(copy.Id(), "#32770", 8000);
     E2E_REQUIRE(box != nullptr);
@@ -216,6 +220,7 @@ void ExpectPlatformError(const char* what) {
 // (too small, read-only) while others map it anyway: either the platform
 // error and no band, or a band that registered in that block normally.
 void ExpectErrorOrWorkingBand(const char* what) {
+    e2e::DeleteSettingsKey();
     e2e::Process copy = e2e::Process::Start("/s");
     HWND found = nullptr;
     e2e::WaitUntil(
@@ -319,6 +324,7 @@ E2E_TEST(guard, AfterTheBandIsDismissedANewStartRegisters) {
 
 static void BurstLeavesOne(int copies) {
     E2E_REQUIRE(!ReadBlock().Exists);
+    e2e::DeleteSettingsKey();
     std::vector<e2e::Process> started;
     for (int i = 0; i < copies; ++i) started.push_back(e2e::Process::Start("/s"));
     Sleep(3000);

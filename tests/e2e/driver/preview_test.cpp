@@ -28,6 +28,8 @@ struct HostReport {
 
 // Runs the test host with the saver beside the driver and collects its report.
 HostReport RunHost(const std::string& arguments, DWORD timeoutMs) {
+    // Damaged settings left by another test would put an error dialog first.
+    e2e::DeleteSettingsKey();
     HostReport report;
     char folder[MAX_PATH] = {};
     char path[MAX_PATH] = {};
@@ -112,6 +114,7 @@ void CheckBlinking(const HostReport& r) {
 
 // Milliseconds that a saver started with arguments runs, with its exit code.
 DWORD Lifetime(const std::string& arguments, DWORD& exitCode, bool& showedWindow) {
+    e2e::DeleteSettingsKey();
     const DWORD start = GetTickCount();
     e2e::Process saver = e2e::Process::Start(arguments);
     showedWindow = false;
@@ -248,6 +251,7 @@ E2E_TEST(preview, HostOfAProgramThatEndsEndsTheSaver) {
                             e2e::ToolsDir() + "previewHost.exe");
     HWND window = e2e::WaitForWindow(host.Id(), "KestranePreviewHost", 5000);
     E2E_REQUIRE(window != nullptr);
+    e2e::DeleteSettingsKey();
     const unsigned long handle = static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window) & 0xFFFFFFFFu);
     e2e::Process saver = e2e::Process::Start("/p " + std::to_string(handle));
     Sleep(2500);
@@ -266,6 +270,7 @@ E2E_TEST(preview, AnswersMessagesWhileBlinkingAndEndsOnACloseRequest) {
                             e2e::ToolsDir() + "previewHost.exe");
     HWND window = e2e::WaitForWindow(host.Id(), "KestranePreviewHost", 5000);
     E2E_REQUIRE(window != nullptr);
+    e2e::DeleteSettingsKey();
     const unsigned long handle = static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window) & 0xFFFFFFFFu);
     e2e::Process saver = e2e::Process::Start("/p " + std::to_string(handle));
     HWND application = nullptr;
