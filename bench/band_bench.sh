@@ -8,6 +8,8 @@ source "$(dirname "$0")/../scripts/lib/common.sh"
 ensure_packages
 build_win64 >/dev/null
 export KESTRANE_OWN_DISPLAY=1
+# A prefix of its own: the graphics switch below must not reach the tests.
+export WINEPREFIX="$BUILD/wineprefix-bench"
 seconds="${BENCH_SECONDS:-10}"
 ticks=$(getconf CLK_TCK)
 

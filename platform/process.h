@@ -7,8 +7,9 @@ namespace platform {
 
 // Loads system DLLs from the system folder only.
 void HardenProcess();
-// An unexpected crash ends the process quietly instead of leaving a window up.
-void EndProcessOnCrash();
+// An unexpected crash ends the process quietly instead of leaving a window
+// up; beforeExit gives back what it can first.
+void EndProcessOnCrash(void (*beforeExit)());
 // Keeps the application window off the taskbar: hide, add WS_EX_TOOLWINDOW, show.
 void MakeToolWindow(tk::Hwnd applicationWindow);
 

@@ -71,8 +71,9 @@ int RunProgram() {
         tk::CreateForm(frmSaver);
         tk::Application.Run();
     } else if (Mode == "S") {
-        platform::EndProcessOnCrash();
+        platform::EndProcessOnCrash(ReleasePrevious);
         tk::OnException = EndSaverOnFailure;
+        SaverEmergencyExit = ReleasePrevious;
         tk::CreateForm(frmSaver);
         tk::CreateForm(frmConfig);
         tk::Application.Run();

@@ -5,8 +5,16 @@
 namespace platform {
 
 namespace {
+void (*g_beforeCrashExit)() = nullptr;
+
 LONG WINAPI ExitOnUnhandledException(EXCEPTION_POINTERS*) {
-    ExitProcess(3);
+    if (g_beforeCrashExit != nullptr) {
+        void (*beforeExit)() = g_beforeCrashExit;
+        g_beforeCrashExit = nullptr;  // a second fault on the way out ends at once
+        beforeExit();
+    }
+    TerminateProcess(GetCurrentProcess(), 3);
+    return EXCEPTION_EXECUTE_HANDLER;
 }
 }  // namespace
 
@@ -18,7 +26,8 @@ void HardenProcess() {
     SetDllDirectoryA("");
 }
 
-void EndProcessOnCrash() {
+void EndProcessOnCrash(void (*beforeExit)()) {
+    g_beforeCrashExit = beforeExit;
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     SetUnhandledExceptionFilter(ExitOnUnhandledException);
 }

@@ -8,7 +8,8 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
 PACKAGES=(cmake g++ make libgtest-dev googletest mingw-w64 g++-mingw-w64-x86-64 wine wine64
-          xvfb xdotool x11-apps x11-utils x11-xserver-utils imagemagick python3 clang libclang-rt-14-dev)
+          xvfb xdotool x11-apps x11-utils x11-xserver-utils imagemagick python3 clang libclang-rt-14-dev
+          fonts-wine)
 
 log() { printf '== %s\n' "$*" >&2; }
 
@@ -59,6 +60,13 @@ stop_display() {
 boot_wine() {
   mkdir -p "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1 || true
+  # Wine's own Tahoma (the dialogs' and the band's font) and Marlett (the
+  # caption buttons' glyphs) are only found in the prefix's Fonts folder.
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  mkdir -p "$fonts"
+  for f in tahoma.ttf tahomabd.ttf marlett.ttf; do
+    [ -f "/usr/share/wine/fonts/$f" ] && [ ! -f "$fonts/$f" ] && cp "/usr/share/wine/fonts/$f" "$fonts/"
+  done
   # A virtual display has no window manager: Wine would otherwise wait two
   # seconds for one each time an activated window is hidden.
   if [ -n "$XVFB_PID" ]; then
