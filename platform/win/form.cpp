@@ -24,10 +24,11 @@ std::map<std::string, TComponentFactory>& Factories() {
 }
 
 // Every form alive, so that messages find forms made outside the
-// application's list (dialogs built at run time).
+// application's list (dialogs built at run time). Never freed: forms still
+// owned by the application may go during static destruction.
 std::vector<TForm*>& LiveForms() {
-    static std::vector<TForm*> forms;
-    return forms;
+    static auto* forms = new std::vector<TForm*>();
+    return *forms;
 }
 
 TWinControl* ControlOf(const std::vector<TWinControl*>& controls, HWND window);
