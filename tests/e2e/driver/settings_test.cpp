@@ -1,0 +1,201 @@
+// The band follows the stored settings; damaged ones are reported and the
+// saver runs on the defaults.
+#include "tests/e2e/driver/harness.h"
+
+namespace {
+
+using namespace e2e;
+
+HWND ErrorDialogOf(DWORD pid) {
+    for (const WindowInfo& w : WindowsOf(pid)) {
+        if (w.Title == " Error!") return w.Handle;
+    }
+    return nullptr;
+}
+
+// Starts /s; when a report is expected, checks it and closes it with "o".
+HWND StartSaver(Process& saver, bool expectReport) {
+    MoveCursor(660, 660);
+    Sleep(100);
+    saver = Process::Start("/s");
+    HWND report = nullptr;
+    WaitUntil(
+        [&] {
+            report = ErrorDialogOf(saver.Id());
+            return report != nullptr || BandOf(saver.Id(), 0) != nullptr;
+        },
+        8000);
+    E2E_CHECK_EQ(report != nullptr, expectReport);
+    if (report != nullptr) {
+        SetForegroundWindow(report);
+        Sleep(150);
+        TypeText("o");
+        E2E_CHECK(WaitUntil([&] { return ErrorDialogOf(saver.Id()) == nullptr; }, 3000));
+    }
+    HWND band = BandOf(saver.Id(), 8000);
+    E2E_REQUIRE(band != nullptr);
+    Sleep(400);
+    return band;
+}
+
+void Dismiss(Process& saver) {
+    MoveCursor(720, 720);
+    E2E_CHECK(saver.WaitExit(2000));
+}
+
+int BandHeight(HWND band) {
+    RECT r = Describe(band).Rect;
+    return r.bottom - r.top;
+}
+
+// Waits until the whole band is on screen and reads it.
+Shot WholeBand(HWND band) {
+    WaitUntil(
+        [&] {
+            RECT r = Describe(band).Rect;
+            return r.top >= 0 && r.bottom <= 1080;
+        },
+        20000);
+    Sleep(200);
+    return Shot::Capture(Describe(band).Rect);
+}
+
+// Width of the white run of a text line: from its first to its last white
+// pixel in the line's rows, in band coordinates.
+int TextSpan(const Shot& shot, int rowTop) {
+    const RECT& a = shot.Area();
+    int first = -1, last = -1;
+    for (int y = a.top + rowTop; y < a.top + rowTop + 13; ++y) {
+        for (int x = a.left; x < a.right; ++x) {
+            if (shot.Pixel(x, y) != kWhite) continue;
+            if (first < 0 || x - a.left < first) first = x - a.left;
+            if (x - a.left > last) last = x - a.left;
+        }
+    }
+    return first < 0 ? 0 : last - first + 1;
+}
+
+// The width the band's font gives a text.
+int FontWidth(const std::string& text) {
+    HDC dc = GetDC(nullptr);
+    LOGFONTA lf{};
+    lf.lfHeight = -MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = NONANTIALIASED_QUALITY;
+    lstrcpynA(lf.lfFaceName, "Tahoma", LF_FACESIZE);
+    HFONT font = CreateFontIndirectA(&lf);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    return size.cx;
+}
+
+E2E_TEST(settings, NoKeyIsCreatedEmptyAndTheDefaultsRun) {
+    DeleteSettingsKey();
+    Process saver;
+    HWND band = StartSaver(saver, false);
+    E2E_CHECK_EQ(BandHeight(band), 360);
+    E2E_CHECK(SettingsKeyExists());
+    E2E_CHECK_EQ(ValueCount(), 0);
+    Dismiss(saver);
+    E2E_CHECK_EQ(ValueCount(), 0);
+    DeleteSettingsKey();
+}
+
+E2E_TEST(settings, CoverAreaAsTextIsReportedAndAllDefaultsRun) {
+    DeleteSettingsKey();
+    PutString("CoverArea", "3");
+    PutDword("TransitionTime", 4);
+    Process saver;
+    HWND band = StartSaver(saver, true);
+    E2E_CHECK_EQ(BandHeight(band), 360);
+    Dismiss(saver);
+    DeleteSettingsKey();
+}
+
+E2E_TEST(settings, MovementTypeAsTextKeepsTheValuesReadBeforeIt) {
+    DeleteSettingsKey();
+    PutDword("CoverArea", 3);
+    PutDword("TransitionTime", 1);
+    PutString("MovementType", "0");
+    Process saver;
+    HWND band = StartSaver(saver, true);
+    E2E_CHECK_EQ(BandHeight(band), 216);
+    // TransitionTime 1 was read before the failure: a jump within ~1 s.
+    LONG top = Describe(band).Rect.top;
+    E2E_CHECK(WaitUntil([&] { return Describe(band).Rect.top != top; }, 1800));
+    Dismiss(saver);
+    DeleteSettingsKey();
+}
+
+E2E_TEST(settings, DrawBordersTwoDrawsTheBorders) {
+    DeleteSettingsKey();
+    PutDword("DrawBorders", 2);
+    Process saver;
+    HWND band = StartSaver(saver, false);
+    Shot shot = WholeBand(band);
+    const RECT& a = shot.Area();
+    int topWhite = 0, bottomWhite = 0;
+    for (int x = a.left; x < a.right; ++x) {
+        topWhite += shot.Pixel(x, a.top) == kWhite;
+        bottomWhite += shot.Pixel(x, a.bottom - 1) == kWhite;
+    }
+    E2E_CHECK_EQ(topWhite, 1920);
+    E2E_CHECK_EQ(bottomWhite, 1920);
+    Dismiss(saver);
+    DeleteSettingsKey();
+}
+
+E2E_TEST(settings, DrawBordersZeroDrawsNone) {
+    DeleteSettingsKey();
+    PutDword("DrawBorders", 0);
+    Process saver;
+    HWND band = StartSaver(saver, false);
+    Shot shot = WholeBand(band);
+    const RECT& a = shot.Area();
+    int white = 0;
+    for (int x = a.left; x < a.right; ++x) {
+        white += shot.Pixel(x, a.top) == kWhite;
+        white += shot.Pixel(x, a.bottom - 1) == kWhite;
+    }
+    E2E_CHECK_EQ(white, 0);
+    Dismiss(saver);
+    DeleteSettingsKey();
+}
+
+E2E_TEST(settings, ExpandableTextIsShownUnexpanded) {
+    DeleteSettingsKey();
+    const std::string text = "Unit %COMPUTERNAME% at %SystemRoot%";
+    PutString("TextLine1", text, REG_EXPAND_SZ);
+    PutString("TextLine2", "");
+    Process saver;
+    HWND band = StartSaver(saver, false);
+    Shot shot = WholeBand(band);
+    const int span = TextSpan(shot, 10);
+    const int expected = FontWidth(text);
+    Note("line 1 spans " + std::to_string(span) + " px; the unexpanded text is " + std::to_string(expected) + " px");
+    E2E_CHECK(span > expected - 4 && span <= expected);
+    E2E_CHECK_EQ(TextSpan(shot, 24), 0);  // an empty line draws nothing
+    Dismiss(saver);
+    DeleteSettingsKey();
+}
+
+E2E_TEST(settings, AZeroByteCutsTheText) {
+    DeleteSettingsKey();
+    PutString("TextLine1", "");
+    PutValue("TextLine2", REG_SZ, std::string("Shown part\0hidden part that is long", 36) + std::string(1, '\0'));
+    Process saver;
+    HWND band = StartSaver(saver, false);
+    Shot shot = WholeBand(band);
+    const int span = TextSpan(shot, 24);
+    const int expected = FontWidth("Shown part");
+    Note("line 2 spans " + std::to_string(span) + " px; \"Shown part\" is " + std::to_string(expected) + " px");
+    E2E_CHECK(span > expected - 4 && span <= expected);
+    Dismiss(saver);
+    DeleteSettingsKey();
+}
+
+}  // namespace
