@@ -75,22 +75,41 @@ int TextSpan(const Shot& shot, int rowTop) {
     return first < 0 ? 0 : last - first + 1;
 }
 
-// The width the band's font gives a text.
+// The white span the band's font gives a text, drawn here the same way.
 int FontWidth(const std::string& text) {
-    HDC dc = GetDC(nullptr);
+    HDC screen = GetDC(nullptr);
+    const int width = 1920, height = 20;
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    RECT all{0, 0, width, height};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     LOGFONTA lf{};
-    lf.lfHeight = -MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    lf.lfHeight = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfQuality = NONANTIALIASED_QUALITY;
     lstrcpynA(lf.lfFaceName, "Tahoma", LF_FACESIZE);
     HFONT font = CreateFontIndirectA(&lf);
-    HGDIOBJ old = SelectObject(dc, font);
-    SIZE size{};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    SetTextColor(dc, RGB(255, 255, 255));
+    SetBkColor(dc, RGB(0, 0, 0));
+    SetBkMode(dc, OPAQUE);
+    ExtTextOutA(dc, 0, 0, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+    int first = -1, last = -1;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if ((GetPixel(dc, x, y) & 0xFFFFFF) != 0xFFFFFF) continue;
+            if (first < 0 || x < first) first = x;
+            if (x > last) last = x;
+        }
+    }
+    SelectObject(dc, oldFont);
     DeleteObject(font);
-    ReleaseDC(nullptr, dc);
-    return size.cx;
+    SelectObject(dc, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return first < 0 ? 0 : last - first + 1;
 }
 
 E2E_TEST(settings, NoKeyIsCreatedEmptyAndTheDefaultsRun) {
@@ -177,7 +196,7 @@ E2E_TEST(settings, ExpandableTextIsShownUnexpanded) {
     const int span = TextSpan(shot, 10);
     const int expected = FontWidth(text);
     Note("line 1 spans " + std::to_string(span) + " px; the unexpanded text is " + std::to_string(expected) + " px");
-    E2E_CHECK(span > expected - 4 && span <= expected);
+    E2E_CHECK_EQ(span, expected);
     E2E_CHECK_EQ(TextSpan(shot, 24), 0);  // an empty line draws nothing
     Dismiss(saver);
     DeleteSettingsKey();
@@ -193,7 +212,7 @@ E2E_TEST(settings, AZeroByteCutsTheText) {
     const int span = TextSpan(shot, 24);
     const int expected = FontWidth("Shown part");
     Note("line 2 spans " + std::to_string(span) + " px; \"Shown part\" is " + std::to_string(expected) + " px");
-    E2E_CHECK(span > expected - 4 && span <= expected);
+    E2E_CHECK_EQ(span, expected);
     Dismiss(saver);
     DeleteSettingsKey();
 }
