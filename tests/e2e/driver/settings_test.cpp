@@ -2,6 +2,8 @@
 // saver runs on the defaults.
 #include "tests/e2e/driver/harness.h"
 
+#include <sddl.h>
+
 namespace {
 
 using namespace e2e;
@@ -214,6 +216,98 @@ E2E_TEST(settings, AZeroByteCutsTheText) {
     Note("line 2 spans " + std::to_string(span) + " px; \"Shown part\" is " + std::to_string(expected) + " px");
     E2E_CHECK_EQ(span, expected);
     Dismiss(saver);
+    DeleteSettingsKey();
+}
+
+// Gives the settings key a security descriptor (SDDL text).
+bool SetKeySecurity(const char* sddl) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, WRITE_DAC, &key) != ERROR_SUCCESS) return false;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    bool ok = ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor, nullptr) &&
+              RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+    if (descriptor != nullptr) LocalFree(descriptor);
+    RegCloseKey(key);
+    return ok;
+}
+
+// Everyone may read the key (and change its permissions back), nobody write.
+const char kReadOnly[] = "D:P(A;;KRWDSD;;;WD)";
+const char kFullAccess[] = "D:P(A;;KA;;;WD)";
+
+bool KeyIsWritable() {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+E2E_TEST(settings, ReadOnlyKeyGivesTheDefaultsSilently) {
+    DeleteSettingsKey();
+    PutDword("CoverArea", 3);
+    PutDword("DrawBorders", 0);
+    E2E_REQUIRE(SetKeySecurity(kReadOnly));
+    if (KeyIsWritable()) {
+        Note("this Wine does not enforce registry permissions; case not modelled");
+        SetKeySecurity(kFullAccess);
+        DeleteSettingsKey();
+        return;
+    }
+    Process saver;
+    HWND band = StartSaver(saver, false);
+    E2E_CHECK_EQ(BandHeight(band), 360);  // CoverArea 3 exists but is not used
+    Dismiss(saver);
+    SetKeySecurity(kFullAccess);
+    DeleteSettingsKey();
+}
+
+E2E_TEST(settings, ReadOnlyKeyMakesSavingFailAndWritesNothing) {
+    DeleteSettingsKey();
+    PutDword("CoverArea", 3);
+    E2E_REQUIRE(SetKeySecurity(kReadOnly));
+    if (KeyIsWritable()) {
+        Note("this Wine does not enforce registry permissions; case not modelled");
+        SetKeySecurity(kFullAccess);
+        DeleteSettingsKey();
+        return;
+    }
+    Process config = Process::Start("");
+    HWND dialog = WaitForWindow(config.Id(), "TfrmConfig", 8000);
+    E2E_REQUIRE(dialog != nullptr);
+    HWND ok = FindWindowExA(dialog, nullptr, "Button", "&OK");
+    E2E_REQUIRE(ok != nullptr);
+    PostMessageA(ok, BM_CLICK, 0, 0);
+    HWND report = nullptr;
+    E2E_CHECK(WaitUntil([&] { return (report = ErrorDialogOf(config.Id())) != nullptr; }, 5000));
+    if (report != nullptr) {
+        bool writeText = false;
+        EnumChildWindows(
+            report,
+            [](HWND child, LPARAM param) CALLBACK -> BOOL {
+                char text[256] = {};
+                GetWindowTextA(child, text, sizeof(text));
+                if (std::string(text).rfind("Could not write screen saver preferences", 0) == 0) {
+                    *reinterpret_cast<bool*>(param) = true;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&writeText));
+        E2E_CHECK(writeText);
+        SetForegroundWindow(report);
+        Sleep(150);
+        TypeText("o");
+    }
+    DWORD code = 99;
+    E2E_CHECK(config.WaitExit(5000, &code));
+    E2E_CHECK_EQ(code, 0u);
+    SetKeySecurity(kFullAccess);
+    E2E_CHECK_EQ(ValueCount(), 1);  // nothing written
+    DWORD type = 0;
+    std::string bytes;
+    E2E_CHECK(ReadValue("CoverArea", type, bytes) && bytes == DwordBytes(3));
     DeleteSettingsKey();
 }
 
