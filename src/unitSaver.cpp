@@ -108,8 +108,13 @@ void TfrmSaver::PaintPicture(tk::Hdc dc, const tk::TRect& clip, int32_t originX,
     // of characters can show; this keeps huge stored texts cheap to paint.
     tk::TFontSpec font;
     size_t visible = static_cast<size_t>(std::max(pictureWidth_, 0));
-    canvas.TextOutOpaque(originX + 10, originY + 10, Cfg.TextLine1.substr(0, visible), font, kWhite, kBlack);
-    canvas.TextOutOpaque(originX + 10, originY + 24, Cfg.TextLine2.substr(0, visible), font, kWhite, kBlack);
+    // The 8-point font grows with the monitor's DPI; the text cells move with
+    // it, or the second line's cell would cut into the first line's glyphs.
+    const int32_t textLeft = Scale(10);
+    canvas.TextOutOpaque(originX + textLeft, originY + Scale(10), Cfg.TextLine1.substr(0, visible), font, kWhite,
+                         kBlack);
+    canvas.TextOutOpaque(originX + textLeft, originY + Scale(24), Cfg.TextLine2.substr(0, visible), font, kWhite,
+                         kBlack);
 }
 
 void TfrmSaver::tmrMoveTimer(tk::TComponent*) {

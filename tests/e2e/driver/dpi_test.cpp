@@ -394,7 +394,10 @@ E2E_TEST(dpi, BandIsRealPixelsWithScaledText) {
     const int width2 = font.Width(line2);
     E2E_REQUIRE(width1 > width2 + 20);
     // Baseline of line 1: its tallest glyphs end on the row above it.
-    const int lastRow = 10 + font.Metrics.tmAscent - 1;
+    // The text cells scale with the DPI: line 1 at (10, 10) in 96-DPI pixels.
+    const int x0 = MulDiv(10, dpi, 96);
+    const int y0 = MulDiv(10, dpi, 96);
+    const int lastRow = y0 + font.Metrics.tmAscent - 1;
     int right = -1;
     int bottom = -1;
     // The logo lands somewhere new each jump; a clear view of the text is
@@ -413,27 +416,29 @@ E2E_TEST(dpi, BandIsRealPixelsWithScaledText) {
         e2e::Shot shot = e2e::Shot::Capture(info.Rect);
         auto white = [&](int x, int y) { return shot.Pixel(info.Rect.left + x, info.Rect.top + y) == e2e::kWhite; };
         right = -1;
-        for (int y = 10; y <= lastRow; ++y)
-            for (int x = 10; x < 10 + width1 + 40; ++x)
+        for (int y = y0; y <= lastRow; ++y)
+            for (int x = x0; x < x0 + width1 + 40; ++x)
                 if (white(x, y)) right = std::max(right, x);
         // Columns only line 1 covers.
         bottom = -1;
-        for (int y = 10; y < 60; ++y)
-            for (int x = 10 + width2 + 4; x < 10 + width1; ++x)
+        for (int y = y0; y < y0 + 60; ++y)
+            for (int x = x0 + width2 + 4; x < x0 + width1; ++x)
                 if (white(x, y)) bottom = std::max(bottom, y);
-        if (right >= 10 + width1 * 85 / 100 && right <= 10 + width1 + 2 && bottom >= lastRow - 1 && bottom <= lastRow + 1)
+        if (right >= x0 + width1 * 85 / 100 && right <= x0 + width1 + 2 && bottom >= lastRow - 1 && bottom <= lastRow + 1)
             break;
         e2e::WaitUntil([&] { return e2e::Describe(band).Rect.top != info.Rect.top; }, 12000);
     }
     e2e::Note("line 1: " + std::to_string(width1) + " px wide, ascent " + std::to_string(font.Metrics.tmAscent) +
               "; white to column " + std::to_string(right) + ", row " + std::to_string(bottom));
     // The band's glyphs come out a little narrower than this process measures.
-    E2E_CHECK(right >= 10 + width1 * 85 / 100);
-    E2E_CHECK(right <= 10 + width1 + 2);
+    E2E_CHECK(right >= x0 + width1 * 85 / 100);
+    E2E_CHECK(right <= x0 + width1 + 2);
     E2E_CHECK(bottom >= lastRow - 1);
     E2E_CHECK(bottom <= lastRow + 1);
     // Taller than the 96-DPI font could draw: its 8 points are 11 pixels.
-    E2E_CHECK(bottom > 10 + 11);
+    E2E_CHECK(bottom > y0 + 11);
+    // Line 2's cell starts below line 1's glyphs.
+    E2E_CHECK(MulDiv(24, dpi, 96) > bottom);
     e2e::MoveCursor(980, 560);
     DWORD code = 99;
     E2E_CHECK(process.WaitExit(5000, &code));
