@@ -35,8 +35,8 @@ for dpi in ${KESTRANE_DPIS:-120 144}; do
   if [ "$status" -ne 0 ] && [ "${run_failed:-0}" -eq 0 ]; then run_failed=1; fi
   failed=$((failed + ${run_failed:-0}))
   if [ "$dpi" = 144 ] && [ -f "$BUILD/win64/config-dialog-144.bmp" ]; then
-    convert "$BUILD/win64/config-dialog-144.bmp" "$ROOT/docs/config-dialog-150.png" && \
-      log "screenshot: docs/config-dialog-150.png"
+    convert "$BUILD/win64/config-dialog-144.bmp" "$BUILD/config-dialog-150.png" && \
+      log "screenshot: $BUILD/config-dialog-150.png (docs/ keeps a copy)"
   fi
   cleanup
 done
