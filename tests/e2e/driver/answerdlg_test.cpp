@@ -11,6 +11,8 @@
 
 namespace {
 
+using e2e::PressShiftTab;
+
 const char kDialogClass[] = "TfrmAnswerDlg";
 const char kAboutText[] = "Partial screen saver.\\rOne band of black across the desktop.";
 
@@ -111,19 +113,6 @@ void ExpectStillOpen(e2e::Process& process, HWND dialog) {
     Sleep(400);
     E2E_CHECK(process.Running());
     E2E_CHECK(IsWindow(dialog) && IsWindowVisible(dialog));
-}
-
-void PressShiftTab() {
-    INPUT inputs[4]{};
-    inputs[0].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = VK_SHIFT;
-    inputs[1].type = INPUT_KEYBOARD;
-    inputs[1].ki.wVk = VK_TAB;
-    inputs[2] = inputs[1];
-    inputs[2].ki.dwFlags = KEYEVENTF_KEYUP;
-    inputs[3] = inputs[0];
-    inputs[3].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(4, inputs, sizeof(INPUT));
 }
 
 // Line height of the dialog's font (MS Sans Serif, 8 points).

@@ -12,6 +12,11 @@
 
 namespace {
 
+using e2e::ClassOf;
+using e2e::TextOf;
+using e2e::Descendants;
+using e2e::FindChild;
+
 const char kConfigClass[] = "TfrmConfig";
 const char kCaption[] = "Kestrane Workstation Screen Saver Configuration";
 const char kAboutCaption[] = "About Kestrane Workstation Screen Saver 1.38...";
@@ -22,45 +27,6 @@ struct CleanSettings {
     CleanSettings() { e2e::DeleteSettingsKey(); }
     ~CleanSettings() { e2e::DeleteSettingsKey(); }
 };
-
-std::string ClassOf(HWND window) {
-    char name[128] = {};
-    GetClassNameA(window, name, sizeof(name));
-    return name;
-}
-
-// The window's text as the window itself reports it (GetWindowText does not
-// ask controls of another process).
-std::string TextOf(HWND window) {
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return "<no answer>";
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()),
-                        SMTO_ABORTIFHUNG, 2000, &copied);
-    text.resize(static_cast<size_t>(copied));
-    return text;
-}
-
-std::vector<HWND> Descendants(HWND parent) {
-    std::vector<HWND> found;
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM param) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(param)->push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-// The first descendant of the class (any case) with the text, nullptr if none.
-HWND FindChild(HWND parent, const char* className, const std::string& text) {
-    for (HWND child : Descendants(parent)) {
-        if (lstrcmpiA(ClassOf(child).c_str(), className) == 0 && TextOf(child) == text) return child;
-    }
-    return nullptr;
-}
 
 HWND FocusOf(HWND window) {
     GUITHREADINFO info{};

@@ -10,6 +10,8 @@
 
 namespace {
 
+using e2e::PressShiftTab;
+
 const char kDialogClass[] = "TfrmAnswerDlg";
 const char kReadFailure[] =
     "Could not read screen saver preferences\rfrom Registry.\r\rPlease check your user's privileges.";
@@ -164,19 +166,6 @@ std::vector<uint32_t> ExpectedIcon() {
 uint32_t SysColor(int index) {
     COLORREF c = GetSysColor(index);
     return (static_cast<uint32_t>(GetRValue(c)) << 16) | (static_cast<uint32_t>(GetGValue(c)) << 8) | GetBValue(c);
-}
-
-void PressShiftTab() {
-    INPUT inputs[4]{};
-    inputs[0].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = VK_SHIFT;
-    inputs[1].type = INPUT_KEYBOARD;
-    inputs[1].ki.wVk = VK_TAB;
-    inputs[2] = inputs[1];
-    inputs[2].ki.dwFlags = KEYEVENTF_KEYUP;
-    inputs[3] = inputs[0];
-    inputs[3].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(4, inputs, sizeof(INPUT));
 }
 
 // The dialog is gone and the program went on to its normal end.

@@ -11,6 +11,11 @@
 
 namespace {
 
+using e2e::ClassOf;
+using e2e::TextOf;
+using e2e::Descendants;
+using e2e::FindChild;
+
 const char kConfigClass[] = "TfrmConfig";
 const char kLabelClass[] = "TKestraneLabel";
 
@@ -48,41 +53,6 @@ struct CleanSettings {
     CleanSettings() { e2e::DeleteSettingsKey(); }
     ~CleanSettings() { e2e::DeleteSettingsKey(); }
 };
-
-std::string ClassOf(HWND window) {
-    char name[128] = {};
-    GetClassNameA(window, name, sizeof(name));
-    return name;
-}
-
-std::string TextOf(HWND window) {
-    char text[256] = {};
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                             2000, &copied)) {
-        return "<no answer>";
-    }
-    return std::string(text, static_cast<size_t>(copied));
-}
-
-std::vector<HWND> Descendants(HWND parent) {
-    std::vector<HWND> found;
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM param) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(param)->push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-HWND FindChild(HWND parent, const char* className, const std::string& text) {
-    for (HWND child : Descendants(parent)) {
-        if (lstrcmpiA(ClassOf(child).c_str(), className) == 0 && TextOf(child) == text) return child;
-    }
-    return nullptr;
-}
 
 // A window's rectangle in the client coordinates of the form.
 RECT InForm(HWND form, HWND window) {

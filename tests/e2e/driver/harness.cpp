@@ -172,6 +172,42 @@ HWND WaitForWindow(DWORD processId, const std::string& className, DWORD timeoutM
     return found;
 }
 
+std::string ClassOf(HWND window) {
+    char name[128] = {};
+    GetClassNameA(window, name, sizeof(name));
+    return name;
+}
+
+std::string TextOf(HWND window) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return "<no answer>";
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_ABORTIFHUNG, 2000, &copied);
+    text.resize(static_cast<size_t>(copied));
+    return text;
+}
+
+std::vector<HWND> Descendants(HWND parent) {
+    std::vector<HWND> found;
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM param) CALLBACK -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(param)->push_back(child);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+HWND FindChild(HWND parent, const char* className, const std::string& text) {
+    for (HWND child : Descendants(parent)) {
+        if (lstrcmpiA(ClassOf(child).c_str(), className) == 0 && TextOf(child) == text) return child;
+    }
+    return nullptr;
+}
+
 HWND BandOf(DWORD processId, DWORD timeoutMs) { return WaitForWindow(processId, "TfrmSaver", timeoutMs); }
 
 // ---- screen ----
@@ -285,6 +321,19 @@ void TypeText(const std::string& text) {
         }
         Sleep(30);
     }
+}
+
+void PressShiftTab() {
+    INPUT inputs[4]{};
+    inputs[0].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = VK_SHIFT;
+    inputs[1].type = INPUT_KEYBOARD;
+    inputs[1].ki.wVk = VK_TAB;
+    inputs[2] = inputs[1];
+    inputs[2].ki.dwFlags = KEYEVENTF_KEYUP;
+    inputs[3] = inputs[0];
+    inputs[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(4, inputs, sizeof(INPUT));
 }
 
 void ClickAt(int x, int y) {

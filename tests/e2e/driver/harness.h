@@ -117,6 +117,16 @@ bool WaitUntil(const std::function<bool()>& pred, DWORD timeoutMs);
 // The band: the visible top-level window of class "TfrmSaver".
 HWND BandOf(DWORD processId, DWORD timeoutMs = 5000);
 
+// Class name of a window.
+std::string ClassOf(HWND window);
+// The window's text as the window itself reports it (GetWindowText does not
+// ask controls of another process).
+std::string TextOf(HWND window);
+// Every descendant window, in the order the system enumerates them.
+std::vector<HWND> Descendants(HWND parent);
+// The first descendant of the class (any case) with the text, nullptr if none.
+HWND FindChild(HWND parent, const char* className, const std::string& text);
+
 // ---- screen ----
 
 // A capture of a screen rectangle (pixels as 0x00RRGGBB).
@@ -143,6 +153,7 @@ POINT CursorPos();
 void PressKey(WORD virtualKey, bool alt = false);
 void TypeText(const std::string& text);
 void ClickAt(int x, int y);
+void PressShiftTab();
 
 // ---- settings in the registry ----
 
