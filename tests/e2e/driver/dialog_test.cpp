@@ -410,16 +410,7 @@ E2E_TEST(dialog, OtherKeysLeaveItOpen) {
     ExpectStillOpen(process, dialog);
     e2e::PressKey('K', true);
     ExpectStillOpen(process, dialog);
-    INPUT shiftEnter[4]{};
-    shiftEnter[0].type = INPUT_KEYBOARD;
-    shiftEnter[0].ki.wVk = VK_SHIFT;
-    shiftEnter[1].type = INPUT_KEYBOARD;
-    shiftEnter[1].ki.wVk = VK_RETURN;
-    shiftEnter[2] = shiftEnter[1];
-    shiftEnter[2].ki.dwFlags = KEYEVENTF_KEYUP;
-    shiftEnter[3] = shiftEnter[0];
-    shiftEnter[3].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(4, shiftEnter, sizeof(INPUT));
+    e2e::PressShifted(VK_RETURN);
     ExpectStillOpen(process, dialog);
     e2e::TypeText("o");
     ExpectClosedAndEnded(process, dialog);

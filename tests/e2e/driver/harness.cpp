@@ -323,18 +323,20 @@ void TypeText(const std::string& text) {
     }
 }
 
-void PressShiftTab() {
+void PressShifted(WORD virtualKey) {
     INPUT inputs[4]{};
     inputs[0].type = INPUT_KEYBOARD;
     inputs[0].ki.wVk = VK_SHIFT;
     inputs[1].type = INPUT_KEYBOARD;
-    inputs[1].ki.wVk = VK_TAB;
+    inputs[1].ki.wVk = virtualKey;
     inputs[2] = inputs[1];
     inputs[2].ki.dwFlags = KEYEVENTF_KEYUP;
     inputs[3] = inputs[0];
     inputs[3].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(4, inputs, sizeof(INPUT));
 }
+
+void PressShiftTab() { PressShifted(VK_TAB); }
 
 void ClickAt(int x, int y) {
     SetCursorPos(x, y);

@@ -153,6 +153,8 @@ POINT CursorPos();
 void PressKey(WORD virtualKey, bool alt = false);
 void TypeText(const std::string& text);
 void ClickAt(int x, int y);
+// A key pressed with Shift held.
+void PressShifted(WORD virtualKey);
 void PressShiftTab();
 
 // ---- settings in the registry ----
