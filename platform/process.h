@@ -2,14 +2,15 @@
 #pragma once
 
 #include "platform/toolkit.h"
+#include "platform/watchdog.h"
 
 namespace platform {
 
 // Loads system DLLs from the system folder only.
 void HardenProcess();
 // An unexpected crash ends the process quietly instead of leaving a window
-// up; beforeExit gives back what it can first.
-void EndProcessOnCrash(void (*beforeExit)());
+// up; beforeExit gives back what it can first, without waiting or allocating.
+void EndProcessOnCrash(TEmergencyExit beforeExit);
 // Keeps the application window off the taskbar: hide, add WS_EX_TOOLWINDOW, show.
 void MakeToolWindow(tk::Hwnd applicationWindow);
 

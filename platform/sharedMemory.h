@@ -84,6 +84,24 @@ private:
     bool held_ = false;
 };
 
+// A named lock opened in advance for a path that must never wait: taken
+// only when it is free at that instant.
+class TInstantLock {
+public:
+    TInstantLock() = default;
+    explicit TInstantLock(const std::string& name);
+    ~TInstantLock();
+    TInstantLock(TInstantLock&& other) noexcept;
+    TInstantLock& operator=(TInstantLock&& other) noexcept;
+    TInstantLock(const TInstantLock&) = delete;
+    TInstantLock& operator=(const TInstantLock&) = delete;
+    bool TryTake() noexcept;
+    void Give() noexcept;
+
+private:
+    void* mutex_ = nullptr;
+};
+
 // Restores the window named by a 32-bit handle if it is minimised, then
 // brings it to the foreground. No effect on a window that no longer exists.
 void BringWindowForward(uint32_t window);

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/formLayout.h"
@@ -420,6 +421,22 @@ struct TFontSpec {
     bool Bold = false, Italic = false, Underline = false;
 };
 
+// A font made once from a request at a DPI and kept for many paints.
+class TFont {
+public:
+    TFont() = default;
+    TFont(const TFontSpec& spec, int32_t dpi);
+    ~TFont();
+    TFont(TFont&& other) noexcept;
+    TFont& operator=(TFont&& other) noexcept;
+    TFont(const TFont&) = delete;
+    TFont& operator=(const TFont&) = delete;
+    Hfont Handle() const { return handle_; }
+
+private:
+    Hfont handle_ = nullptr;
+};
+
 // Drawing on a device context, owning whatever GDI objects it creates.
 class TCanvas {
 public:
@@ -432,8 +449,8 @@ public:
     // A solid one-pixel line from (x0, y) up to, not including, (x1, y).
     void HorizontalLine(int32_t x0, int32_t x1, int32_t y, uint32_t colorRef);
     // One run of text with an opaque cell background.
-    void TextOutOpaque(int32_t x, int32_t y, const std::string& text, const TFontSpec& font,
-                       uint32_t textColor, uint32_t backColor);
+    void TextOutOpaque(int32_t x, int32_t y, std::string_view text, const TFont& font, uint32_t textColor,
+                       uint32_t backColor);
 
 private:
     Hdc dc_;

@@ -3,11 +3,15 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 
 #include "platform/toolkit.h"
 
 namespace platform {
+
+// Runs on the watchdog's thread just before it ends the process: it must
+// allocate nothing, take no lock that another thread may hold and wait for
+// nothing.
+using TEmergencyExit = void (*)() noexcept;
 
 class TBandWatchdog {
 public:
@@ -15,15 +19,21 @@ public:
     ~TBandWatchdog();
     TBandWatchdog(const TBandWatchdog&) = delete;
     TBandWatchdog& operator=(const TBandWatchdog&) = delete;
-    // Watches band from now on; beforeExit runs on the watchdog's thread
-    // just before the process ends (it must not wait on the UI thread).
-    void Start(tk::Hwnd band, int32_t startX, int32_t startY, std::function<void()> beforeExit);
+    // Watches band from now on.
+    void Start(tk::Hwnd band, int32_t startX, int32_t startY, TEmergencyExit emergencyExit);
     void Stop();
     bool Running() const { return thread_ != nullptr; }
+    // Left by the user-interface thread at each poll: it still runs.
+    void Heartbeat();
+    // The user-interface thread saw the operator move: the band must be gone
+    // within the grace time.
+    void NoteMoved();
+
+    struct TShared;
 
 private:
+    TShared* shared_ = nullptr;
     void* thread_ = nullptr;
-    void* stopEvent_ = nullptr;
 };
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 // of the shared block, its byte layout, and what a start does with it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -42,3 +43,15 @@ TStartDecision DecideStart(const TInstanceInfo& block, uint32_t wnd, int32_t lim
 
 // The count after a registered copy gives its place back; it never wraps.
 int32_t CountAfterRelease(int32_t count);
+
+// Decides, in one atomic step, which of the paths that end the program
+// (the exit steps, a failure hook, the crash filter, the watchdog) gives the
+// guard's place back: the first to ask, and only it.
+class TReleaseOnce {
+public:
+    bool Claim() noexcept { return !claimed_.exchange(true, std::memory_order_acq_rel); }
+    bool Claimed() const noexcept { return claimed_.load(std::memory_order_acquire); }
+
+private:
+    std::atomic<bool> claimed_{false};
+};

@@ -71,9 +71,10 @@ int RunProgram() {
         tk::CreateForm(frmSaver);
         tk::Application.Run();
     } else if (Mode == "S") {
-        platform::EndProcessOnCrash(ReleasePrevious);
+        PrepareEmergencyRelease();
+        platform::EndProcessOnCrash(EmergencyReleasePrevious);
         tk::OnException = EndSaverOnFailure;
-        SaverEmergencyExit = ReleasePrevious;
+        SaverEmergencyExit = EmergencyReleasePrevious;
         tk::CreateForm(frmSaver);
         tk::CreateForm(frmConfig);
         tk::Application.Run();

@@ -18,6 +18,11 @@ platform::TSharedView MapView;
 // hangs longer must not keep this start from going on.
 constexpr uint32_t kLockWaitMs = 3000;
 
+TReleaseOnce ReleaseDecision;
+platform::TInstantLock EmergencyLock;
+uint8_t* EmergencyView = nullptr;
+bool EmergencyCounted = false;
+
 }  // namespace
 
 bool CheckPrevious(uint32_t Wnd, int32_t Limit) {
@@ -50,6 +55,7 @@ bool CheckPrevious(uint32_t Wnd, int32_t Limit) {
 }
 
 void ReleasePrevious() {
+    if (!ReleaseDecision.Claim()) return;
     if (Counted && MapView.Valid()) {
         platform::TNamedLock lock(LockNameFor(MapName), kLockWaitMs);
         WriteInstanceCount(MapView.Bytes(), CountAfterRelease(ReadInstanceInfo(MapView.Bytes()).Count));
@@ -58,4 +64,20 @@ void ReleasePrevious() {
     MapView.Reset();
     MapHandle.Close();
     CreatedHandle.Close();
+}
+
+void PrepareEmergencyRelease() {
+    EmergencyLock = platform::TInstantLock(LockNameFor(MapName));
+    EmergencyView = MapView.Bytes();
+    EmergencyCounted = Counted;
+}
+
+void EmergencyReleasePrevious() noexcept {
+    if (!ReleaseDecision.Claim()) return;
+    if (!EmergencyCounted || EmergencyView == nullptr) return;
+    // A lock held elsewhere means ending without giving the place back: the
+    // block goes with the last process that has it open.
+    if (!EmergencyLock.TryTake()) return;
+    WriteInstanceCount(EmergencyView, CountAfterRelease(ReadInstanceInfo(EmergencyView).Count));
+    EmergencyLock.Give();
 }

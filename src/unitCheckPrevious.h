@@ -18,5 +18,14 @@ extern bool Counted;
 bool CheckPrevious(uint32_t Wnd, int32_t Limit);
 
 // The guard's exit step: gives this copy's place back and releases every
-// handle and view. Safe on any path and more than once.
+// handle and view. Only the first of all release calls, on any thread, does
+// anything; the others return at once.
 void ReleasePrevious();
+
+// Opens in advance what EmergencyReleasePrevious needs. Call on the
+// user-interface thread after CheckPrevious.
+void PrepareEmergencyRelease();
+// The release for a process about to be killed: when it is the first release
+// and the guard's lock is free this instant, gives the place back; it never
+// waits, allocates nothing and leaves the view mapped.
+void EmergencyReleasePrevious() noexcept;

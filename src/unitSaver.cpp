@@ -1,6 +1,7 @@
 #include "src/unitSaver.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "platform/display.h"
 #include "src/unitRegistry.h"
@@ -10,7 +11,7 @@ int32_t StartPosX = 0;
 int32_t StartPosY = 0;
 TMoveState MoveState;
 TRandom Generator;
-void (*SaverEmergencyExit)() = nullptr;
+platform::TEmergencyExit SaverEmergencyExit = nullptr;
 
 namespace {
 constexpr uint32_t kBlack = tk::RgbColor(0, 0, 0);
@@ -62,6 +63,7 @@ void TfrmSaver::FormShow(tk::TComponent*) {
     pictureWidth_ = band.Width;
     pictureHeight_ = band.Height;
     pictureBorders_ = Cfg.DrawBorders;
+    textFont_ = tk::TFont(tk::TFontSpec{}, Dpi());
     imgScreen->SetPainter([this](tk::Hdc dc, const tk::TRect& clip, int32_t x, int32_t y) {
         PaintPicture(dc, clip, x, y);
     });
@@ -86,9 +88,7 @@ void TfrmSaver::FormShow(tk::TComponent*) {
     tmrStop->SetEnabled(true);
     // Last line of defence: ends the process if the band outlives a mouse
     // move or a hung handler.
-    watchdog_.Start(Handle(), StartPosX, StartPosY, [] {
-        if (SaverEmergencyExit != nullptr) SaverEmergencyExit();
-    });
+    watchdog_.Start(Handle(), StartPosX, StartPosY, SaverEmergencyExit);
 }
 
 void TfrmSaver::PaintPicture(tk::Hdc dc, const tk::TRect& clip, int32_t originX, int32_t originY) {
@@ -106,15 +106,14 @@ void TfrmSaver::PaintPicture(tk::Hdc dc, const tk::TRect& clip, int32_t originX,
     }
     // Every glyph is at least a pixel wide, so nothing past the band's width
     // of characters can show; this keeps huge stored texts cheap to paint.
-    tk::TFontSpec font;
-    size_t visible = static_cast<size_t>(std::max(pictureWidth_, 0));
+    const std::string_view line1 = Cfg.TextLine1;
+    const std::string_view line2 = Cfg.TextLine2;
+    const size_t visible = static_cast<size_t>(std::max(pictureWidth_, 0));
     // The 8-point font grows with the monitor's DPI; the text cells move with
     // it, or the second line's cell would cut into the first line's glyphs.
     const int32_t textLeft = Scale(10);
-    canvas.TextOutOpaque(originX + textLeft, originY + Scale(10), Cfg.TextLine1.substr(0, visible), font, kWhite,
-                         kBlack);
-    canvas.TextOutOpaque(originX + textLeft, originY + Scale(24), Cfg.TextLine2.substr(0, visible), font, kWhite,
-                         kBlack);
+    canvas.TextOutOpaque(originX + textLeft, originY + Scale(10), line1.substr(0, visible), textFont_, kWhite, kBlack);
+    canvas.TextOutOpaque(originX + textLeft, originY + Scale(24), line2.substr(0, visible), textFont_, kWhite, kBlack);
 }
 
 void TfrmSaver::tmrMoveTimer(tk::TComponent*) {
@@ -139,22 +138,29 @@ void TfrmSaver::tmrMoveTimer(tk::TComponent*) {
 }
 
 void TfrmSaver::tmrStopTimer(tk::TComponent*) {
+    watchdog_.Heartbeat();
     int32_t x = 0;
     int32_t y = 0;
     if (!platform::TryGetCursorPos(x, y)) return;
     if (BeyondDeadZone(StartPosX, x)) {
-        Close();
+        Dismiss();
         return;
     }
     if (!platform::TryGetCursorPos(x, y)) return;
-    if (BeyondDeadZone(StartPosY, y)) Close();
+    if (BeyondDeadZone(StartPosY, y)) Dismiss();
 }
 
 void TfrmSaver::ApplicationMessage(tk::TMessage& msg, bool&) {
     if (ClassifyQueuedMessage(msg.Message, static_cast<uint64_t>(msg.LParam), Left(), Top(), StartPosX, StartPosY) ==
         THookVerdict::Close) {
-        Close();
+        Dismiss();
     }
+}
+
+void TfrmSaver::Dismiss() {
+    // Should the close not take the band away, the watchdog will.
+    watchdog_.NoteMoved();
+    Close();
 }
 
 void TfrmSaver::FormHide(tk::TComponent*) {

@@ -33,6 +33,8 @@ protected:
     bool FormMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int64_t& result) override;
 
 private:
+    // The operator moved or pressed a key: the band goes.
+    void Dismiss();
     void PaintPicture(tk::Hdc dc, const tk::TRect& clipInImage, int32_t originX, int32_t originY);
 
     // The band picture's parameters, fixed at show time.
@@ -40,11 +42,12 @@ private:
     int32_t pictureHeight_ = 0;
     bool pictureBorders_ = false;
     bool cursorHidden_ = false;
+    tk::TFont textFont_;
     platform::TBandWatchdog watchdog_;
 };
 
 // Runs on the watchdog's thread just before it ends the process.
-extern void (*SaverEmergencyExit)();
+extern platform::TEmergencyExit SaverEmergencyExit;
 
 extern TfrmSaver* frmSaver;
 extern int32_t StartPosX;

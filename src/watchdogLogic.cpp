@@ -2,25 +2,42 @@
 
 #include "src/bandMotion.h"
 
-TWatchdog::TWatchdog(int32_t startX, int32_t startY, int64_t nowMs, TWatchdogConfig config)
-    : startX_(startX), startY_(startY), config_(config), lastAnswerMs_(nowMs) {}
+TWatchdog::TWatchdog(int32_t startX, int32_t startY, TWatchdogConfig config)
+    : startX_(startX), startY_(startY), config_(config) {}
 
-TWatchdogAction TWatchdog::Check(int64_t nowMs, bool cursorRead, int32_t cursorX, int32_t cursorY, bool uiAnswered,
-                                 bool bandVisible) {
-    if (!bandVisible) {
+bool TWatchdog::Silent(int64_t nowMs, int64_t heartbeatMs) const {
+    return nowMs - heartbeatMs >= config_.UnresponsiveMs;
+}
+
+bool TWatchdog::NeedsLook(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs) const {
+    return triggered_ || movedAtMs != 0 || nowMs - heartbeatMs >= config_.StaleMs;
+}
+
+TWatchdogAction TWatchdog::Check(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs, const TWatchdogLook* look) {
+    if (!NeedsLook(nowMs, heartbeatMs, movedAtMs)) return TWatchdogAction::Nothing;
+    if (look == nullptr) return TWatchdogAction::Nothing;
+    if (!look->BandVisible) {
         // The band went the ordinary way; nothing left to guard.
         triggered_ = false;
+        moved_ = false;
         return TWatchdogAction::Nothing;
     }
-    if (uiAnswered) lastAnswerMs_ = nowMs;
+    const bool moved = movedAtMs != 0 || (look->CursorRead && (BeyondDeadZone(startX_, look->CursorX) ||
+                                                                BeyondDeadZone(startY_, look->CursorY)));
     if (!triggered_) {
-        const bool moved = cursorRead && (BeyondDeadZone(startX_, cursorX) || BeyondDeadZone(startY_, cursorY));
-        const bool hung = nowMs - lastAnswerMs_ >= config_.UnresponsiveMs;
-        if (moved || hung) {
+        if (moved || Silent(nowMs, heartbeatMs)) {
             triggered_ = true;
             triggeredAtMs_ = nowMs;
+            heartbeatAtTriggerMs_ = heartbeatMs;
+            moved_ = moved;
         }
         return TWatchdogAction::Nothing;
     }
-    return nowMs - triggeredAtMs_ >= config_.GraceMs ? TWatchdogAction::EndProcess : TWatchdogAction::Nothing;
+    moved_ = moved_ || moved;
+    if (nowMs - triggeredAtMs_ < config_.GraceMs) return TWatchdogAction::Nothing;
+    const bool silentThroughout = heartbeatMs <= heartbeatAtTriggerMs_;
+    if (moved_ || silentThroughout) return TWatchdogAction::EndProcess;
+    // A stall that is over, with the operator away: the band carries on.
+    triggered_ = false;
+    return TWatchdogAction::Nothing;
 }

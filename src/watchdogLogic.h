@@ -1,30 +1,46 @@
-// The band's watchdog decision, separate from its thread: it ends the
-// process when the operator has moved the mouse, or the user-interface
-// thread has stopped answering, and the band is still up half a second later.
+// The band's watchdog decision, separate from its thread. While all is well
+// it only reads two numbers the user-interface thread leaves for it: the
+// time of that thread's last poll (the heartbeat) and the time it saw the
+// operator move (0 for never). It looks at the cursor and the band itself
+// only when the heartbeat is old, a move was reported, or a watch runs.
 #pragma once
 
 #include <cstdint>
 
 struct TWatchdogConfig {
-    int64_t UnresponsiveMs = 2000;  // no answer for this long counts as hung
+    int64_t UnresponsiveMs = 2000;  // no heartbeat for this long counts as hung
     int64_t GraceMs = 500;          // the ordinary dismissal gets this long first
+    int64_t StaleMs = 300;          // a heartbeat this old: look at the cursor ourselves
 };
 
 enum class TWatchdogAction { Nothing, EndProcess };
 
+// What the watchdog saw when it looked further.
+struct TWatchdogLook {
+    bool CursorRead = false;
+    int32_t CursorX = 0, CursorY = 0;
+    bool BandVisible = true;
+};
+
 class TWatchdog {
 public:
-    TWatchdog(int32_t startX, int32_t startY, int64_t nowMs, TWatchdogConfig config = {});
-    // One check: the cursor (when it could be read), whether the user-interface
-    // thread answered, and whether the band is still shown.
-    TWatchdogAction Check(int64_t nowMs, bool cursorRead, int32_t cursorX, int32_t cursorY, bool uiAnswered,
-                          bool bandVisible);
+    TWatchdog(int32_t startX, int32_t startY, TWatchdogConfig config = {});
+    // Whether the next check needs a look at the cursor and the band.
+    bool NeedsLook(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs) const;
+    // One check. look is required when NeedsLook said so, ignored otherwise.
+    // A watch starts when the operator moved or the thread fell silent; at
+    // the end of its grace the process ends only if the band is still up
+    // and the operator moved, or the thread stayed silent all along.
+    TWatchdogAction Check(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs, const TWatchdogLook* look);
     bool Triggered() const { return triggered_; }
 
 private:
+    bool Silent(int64_t nowMs, int64_t heartbeatMs) const;
+
     int32_t startX_, startY_;
     TWatchdogConfig config_;
-    int64_t lastAnswerMs_;
     bool triggered_ = false;
     int64_t triggeredAtMs_ = 0;
+    int64_t heartbeatAtTriggerMs_ = 0;
+    bool moved_ = false;
 };

@@ -288,11 +288,21 @@ void TCanvas::HorizontalLine(int32_t x0, int32_t x1, int32_t y, uint32_t colorRe
     LineTo(dc_, x1, y);
 }
 
-void TCanvas::TextOutOpaque(int32_t x, int32_t y, const std::string& text, const TFontSpec& spec,
-                            uint32_t textColor, uint32_t backColor) {
-    if (text.empty()) return;
+void TCanvas::TextOutOpaque(int32_t x, int32_t y, std::string_view text, const TFont& font, uint32_t textColor,
+                            uint32_t backColor) {
+    if (text.empty() || font.Handle() == nullptr) return;
+    win::SelectedObject selected(dc_, font.Handle());
+    SetTextColor(dc_, textColor);
+    SetBkColor(dc_, backColor);
+    SetBkMode(dc_, OPAQUE);
+    // ExtTextOut takes an int count; longer texts are cut by the band's edge anyway.
+    int count = static_cast<int>(std::min<size_t>(text.size(), 0x7FFFFFF));
+    ExtTextOutA(dc_, x, y, 0, nullptr, text.data(), static_cast<UINT>(count), nullptr);
+}
+
+TFont::TFont(const TFontSpec& spec, int32_t dpi) {
     LOGFONTA logFont{};
-    logFont.lfHeight = -MulDiv(spec.Points, dpi_, 72);
+    logFont.lfHeight = -MulDiv(spec.Points, dpi, 72);
     logFont.lfWeight = spec.Bold ? FW_BOLD : FW_NORMAL;
     logFont.lfItalic = spec.Italic ? TRUE : FALSE;
     logFont.lfUnderline = spec.Underline ? TRUE : FALSE;
@@ -300,14 +310,21 @@ void TCanvas::TextOutOpaque(int32_t x, int32_t y, const std::string& text, const
     // Plain white glyphs on black: no grey edges from smoothing.
     logFont.lfQuality = NONANTIALIASED_QUALITY;
     lstrcpynA(logFont.lfFaceName, spec.Face.c_str(), LF_FACESIZE);
-    win::Font font(CreateFontIndirectA(&logFont));
-    win::SelectedObject selected(dc_, font.Get());
-    SetTextColor(dc_, textColor);
-    SetBkColor(dc_, backColor);
-    SetBkMode(dc_, OPAQUE);
-    // ExtTextOut takes an int count; longer texts are cut by the band's edge anyway.
-    int count = static_cast<int>(std::min<size_t>(text.size(), 0x7FFFFFF));
-    ExtTextOutA(dc_, x, y, 0, nullptr, text.data(), static_cast<UINT>(count), nullptr);
+    handle_ = CreateFontIndirectA(&logFont);
+    if (handle_ == nullptr) throw std::runtime_error(win::LastErrorText());
+}
+
+TFont::~TFont() { win::Font release(handle_); }
+
+TFont::TFont(TFont&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+
+TFont& TFont::operator=(TFont&& other) noexcept {
+    if (this != &other) {
+        win::Font release(handle_);
+        handle_ = other.handle_;
+        other.handle_ = nullptr;
+    }
+    return *this;
 }
 
 }  // namespace tk

@@ -1,18 +1,17 @@
 #include <windows.h>
 
+#include <atomic>
+
 #include "platform/process.h"
 
 namespace platform {
 
 namespace {
-void (*g_beforeCrashExit)() = nullptr;
+std::atomic<TEmergencyExit> g_beforeCrashExit{nullptr};
 
 LONG WINAPI ExitOnUnhandledException(EXCEPTION_POINTERS*) {
-    if (g_beforeCrashExit != nullptr) {
-        void (*beforeExit)() = g_beforeCrashExit;
-        g_beforeCrashExit = nullptr;  // a second fault on the way out ends at once
-        beforeExit();
-    }
+    // A second fault on the way out ends at once.
+    if (TEmergencyExit beforeExit = g_beforeCrashExit.exchange(nullptr)) beforeExit();
     TerminateProcess(GetCurrentProcess(), 3);
     return EXCEPTION_EXECUTE_HANDLER;
 }
@@ -26,7 +25,7 @@ void HardenProcess() {
     SetDllDirectoryA("");
 }
 
-void EndProcessOnCrash(void (*beforeExit)()) {
+void EndProcessOnCrash(TEmergencyExit beforeExit) {
     g_beforeCrashExit = beforeExit;
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     SetUnhandledExceptionFilter(ExitOnUnhandledException);

@@ -88,6 +88,32 @@ TNamedLock::~TNamedLock() {
     win::KernelHandle close(static_cast<HANDLE>(mutex_));
 }
 
+TInstantLock::TInstantLock(const std::string& name) : mutex_(CreateMutexA(nullptr, FALSE, name.c_str())) {}
+
+TInstantLock::~TInstantLock() { win::KernelHandle close(static_cast<HANDLE>(mutex_)); }
+
+TInstantLock::TInstantLock(TInstantLock&& other) noexcept : mutex_(other.mutex_) { other.mutex_ = nullptr; }
+
+TInstantLock& TInstantLock::operator=(TInstantLock&& other) noexcept {
+    if (this != &other) {
+        win::KernelHandle close(static_cast<HANDLE>(mutex_));
+        mutex_ = other.mutex_;
+        other.mutex_ = nullptr;
+    }
+    return *this;
+}
+
+bool TInstantLock::TryTake() noexcept {
+    if (mutex_ == nullptr) return false;
+    // An abandoned lock (its holder was killed) is ours now.
+    const DWORD result = WaitForSingleObject(static_cast<HANDLE>(mutex_), 0);
+    return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+}
+
+void TInstantLock::Give() noexcept {
+    if (mutex_ != nullptr) ReleaseMutex(static_cast<HANDLE>(mutex_));
+}
+
 void BringWindowForward(uint32_t window) {
     if (window == 0) return;
     HWND handle = WindowFromHandle32(window);

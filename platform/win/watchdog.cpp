@@ -1,34 +1,54 @@
 #include <windows.h>
 
-#include <memory>
+#include <atomic>
 
 #include "platform/watchdog.h"
 #include "src/watchdogLogic.h"
 
 namespace platform {
 
-namespace {
-
-struct WatchdogContext {
-    HWND Band;
-    int32_t StartX, StartY;
-    HANDLE StopEvent;
-    std::function<void()> BeforeExit;
+// Everything the thread touches, made before it starts and freed only after
+// it has ended.
+struct TBandWatchdog::TShared {
+    HWND Band = nullptr;
+    int32_t StartX = 0, StartY = 0;
+    HANDLE StopEvent = nullptr;
+    TEmergencyExit EmergencyExit = nullptr;
+    std::atomic<int64_t> HeartbeatMs{0};
+    std::atomic<int64_t> MovedAtMs{0};
 };
 
+namespace {
+
+constexpr DWORD kWakeMs = 250;
+
+int64_t NowMs() { return static_cast<int64_t>(GetTickCount64()); }
+
+TWatchdogLook LookAtBand(HWND band) {
+    TWatchdogLook look;
+    POINT cursor{};
+    look.CursorRead = GetCursorPos(&cursor) != FALSE;
+    look.CursorX = cursor.x;
+    look.CursorY = cursor.y;
+    look.BandVisible = IsWindow(band) && IsWindowVisible(band);
+    return look;
+}
+
 DWORD WINAPI WatchdogThread(void* parameter) {
-    std::unique_ptr<WatchdogContext> context(static_cast<WatchdogContext*>(parameter));
-    TWatchdog dog(context->StartX, context->StartY, static_cast<int64_t>(GetTickCount64()));
-    while (WaitForSingleObject(context->StopEvent, 100) == WAIT_TIMEOUT) {
-        POINT cursor{};
-        const bool cursorRead = GetCursorPos(&cursor) != FALSE;
-        DWORD_PTR ignored = 0;
-        const bool answered = SendMessageTimeoutA(context->Band, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 100,
-                                                  &ignored) != 0;
-        const bool visible = IsWindow(context->Band) && IsWindowVisible(context->Band);
-        if (dog.Check(static_cast<int64_t>(GetTickCount64()), cursorRead, cursor.x, cursor.y, answered, visible) ==
-            TWatchdogAction::EndProcess) {
-            if (context->BeforeExit) context->BeforeExit();
+    auto* shared = static_cast<TBandWatchdog::TShared*>(parameter);
+    TWatchdog dog(shared->StartX, shared->StartY);
+    // The first calls of a thread into the window system set up its data
+    // there; done now, so that no later look ever allocates.
+    LookAtBand(shared->Band);
+    while (WaitForSingleObject(shared->StopEvent, kWakeMs) == WAIT_TIMEOUT) {
+        const int64_t now = NowMs();
+        const int64_t heartbeat = shared->HeartbeatMs.load(std::memory_order_relaxed);
+        const int64_t movedAt = shared->MovedAtMs.load(std::memory_order_relaxed);
+        TWatchdogLook look;
+        const bool looked = dog.NeedsLook(now, heartbeat, movedAt);
+        if (looked) look = LookAtBand(shared->Band);
+        if (dog.Check(now, heartbeat, movedAt, looked ? &look : nullptr) == TWatchdogAction::EndProcess) {
+            if (shared->EmergencyExit != nullptr) shared->EmergencyExit();
             // Not ExitProcess: a stuck user-interface thread may hold locks
             // that an orderly exit would wait for.
             TerminateProcess(GetCurrentProcess(), 2);
@@ -41,29 +61,50 @@ DWORD WINAPI WatchdogThread(void* parameter) {
 
 TBandWatchdog::~TBandWatchdog() { Stop(); }
 
-void TBandWatchdog::Start(tk::Hwnd band, int32_t startX, int32_t startY, std::function<void()> beforeExit) {
+void TBandWatchdog::Start(tk::Hwnd band, int32_t startX, int32_t startY, TEmergencyExit emergencyExit) {
     Stop();
     HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (stop == nullptr) return;
-    auto* context = new WatchdogContext{band, startX, startY, stop, std::move(beforeExit)};
-    HANDLE thread = CreateThread(nullptr, 64 * 1024, WatchdogThread, context, 0, nullptr);
+    auto* shared = new TShared;
+    shared->Band = band;
+    shared->StartX = startX;
+    shared->StartY = startY;
+    shared->StopEvent = stop;
+    shared->EmergencyExit = emergencyExit;
+    shared->HeartbeatMs.store(NowMs());
+    HANDLE thread = CreateThread(nullptr, 64 * 1024, WatchdogThread, shared, 0, nullptr);
     if (thread == nullptr) {
-        delete context;
         CloseHandle(stop);
+        delete shared;
         return;
     }
+    shared_ = shared;
     thread_ = thread;
-    stopEvent_ = stop;
 }
 
 void TBandWatchdog::Stop() {
     if (thread_ == nullptr) return;
-    SetEvent(static_cast<HANDLE>(stopEvent_));
-    WaitForSingleObject(static_cast<HANDLE>(thread_), 5000);
-    CloseHandle(static_cast<HANDLE>(thread_));
-    CloseHandle(static_cast<HANDLE>(stopEvent_));
+    HANDLE thread = static_cast<HANDLE>(thread_);
+    SetEvent(shared_->StopEvent);
+    // The thread waits on nothing but its stop event; should it still run,
+    // its handles and data stay as they are rather than vanish under it.
+    if (WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0) {
+        CloseHandle(thread);
+        CloseHandle(shared_->StopEvent);
+        delete shared_;
+    }
     thread_ = nullptr;
-    stopEvent_ = nullptr;
+    shared_ = nullptr;
+}
+
+void TBandWatchdog::Heartbeat() {
+    if (shared_ != nullptr) shared_->HeartbeatMs.store(NowMs(), std::memory_order_relaxed);
+}
+
+void TBandWatchdog::NoteMoved() {
+    if (shared_ == nullptr) return;
+    int64_t never = 0;
+    shared_->MovedAtMs.compare_exchange_strong(never, NowMs(), std::memory_order_relaxed);
 }
 
 }  // namespace platform

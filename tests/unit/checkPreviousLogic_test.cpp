@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -139,6 +142,31 @@ TEST(CheckPreviousRelease, RegisterThenReleaseRestoresTheCount) {
         TStartDecision d = DecideStart(TInstanceInfo{1, count}, 2, 10);
         ASSERT_TRUE(d.Register);
         EXPECT_EQ(CountAfterRelease(d.Block.Count), count);
+    }
+}
+
+// The exit steps, a failure hook, the crash filter and the watchdog may all
+// ask at once; exactly one of them may give the place back.
+TEST(CheckPreviousRelease, ExactlyOneOfManyConcurrentCallersReleases) {
+    constexpr int kThreads = 8;
+    constexpr int kRounds = 1000;
+    for (int round = 0; round < kRounds; ++round) {
+        TReleaseOnce decision;
+        std::atomic<bool> go{false};
+        std::atomic<int> winners{0};
+        std::vector<std::thread> callers;
+        for (int i = 0; i < kThreads; ++i) {
+            callers.emplace_back([&] {
+                while (!go.load(std::memory_order_acquire)) {
+                }
+                if (decision.Claim()) winners.fetch_add(1);
+                if (decision.Claim()) winners.fetch_add(1);  // a second call on the same path
+            });
+        }
+        go.store(true, std::memory_order_release);
+        for (std::thread& caller : callers) caller.join();
+        ASSERT_EQ(winners.load(), 1) << "round " << round;
+        ASSERT_TRUE(decision.Claimed());
     }
 }
 

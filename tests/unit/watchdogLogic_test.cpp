@@ -7,51 +7,115 @@ namespace {
 constexpr int32_t kX = 500;
 constexpr int32_t kY = 400;
 
-TEST(Watchdog, NeverActsWhileTheCursorRestsAndTheThreadAnswers) {
-    TWatchdog dog(kX, kY, 0);
-    for (int64_t t = 100; t <= 60000; t += 100) {
-        EXPECT_EQ(dog.Check(t, true, kX + 5, kY - 5, true, true), TWatchdogAction::Nothing) << t;
+TWatchdogLook At(int32_t x, int32_t y, bool visible = true) { return TWatchdogLook{true, x, y, visible}; }
+
+// One check as the thread makes it: the look only when the logic asks.
+TWatchdogAction Tick(TWatchdog& dog, int64_t now, int64_t heartbeat, int64_t movedAt, const TWatchdogLook& look) {
+    return dog.Check(now, heartbeat, movedAt, dog.NeedsLook(now, heartbeat, movedAt) ? &look : nullptr);
+}
+
+TEST(Watchdog, NeverActsNorLooksWhileTheThreadPollsAndNobodyMoves) {
+    TWatchdog dog(kX, kY);
+    for (int64_t t = 250; t <= 60000; t += 250) {
+        const int64_t heartbeat = t - t % 100;
+        EXPECT_FALSE(dog.NeedsLook(t, heartbeat, 0)) << t;
+        EXPECT_EQ(Tick(dog, t, heartbeat, 0, At(kX + 5, kY - 5)), TWatchdogAction::Nothing) << t;
     }
     EXPECT_FALSE(dog.Triggered());
 }
 
-TEST(Watchdog, MovementEndsTheProcessOnlyAfterTheGrace) {
-    TWatchdog dog(kX, kY, 0);
-    EXPECT_EQ(dog.Check(100, true, kX + 6, kY, true, true), TWatchdogAction::Nothing);
+TEST(Watchdog, WhenItLooksFurther) {
+    struct Row {
+        int64_t Now, Heartbeat, MovedAt;
+        bool Expected;
+    } rows[] = {
+        {1000, 1000, 0, false}, {1000, 701, 0, false},  {1000, 700, 0, true},
+        {1000, 0, 0, true},     {1000, 1000, 990, true}, {5000, 4950, 10, true},
+    };
+    for (const Row& row : rows) {
+        TWatchdog dog(kX, kY);
+        EXPECT_EQ(dog.NeedsLook(row.Now, row.Heartbeat, row.MovedAt), row.Expected)
+            << row.Now << " " << row.Heartbeat << " " << row.MovedAt;
+    }
+}
+
+TEST(Watchdog, AReportedMoveEndsTheProcessOnlyAfterTheGrace) {
+    TWatchdog dog(kX, kY);
+    EXPECT_EQ(Tick(dog, 250, 200, 240, At(kX + 6, kY)), TWatchdogAction::Nothing);
     EXPECT_TRUE(dog.Triggered());
-    EXPECT_EQ(dog.Check(500, true, kX + 6, kY, true, true), TWatchdogAction::Nothing);
-    EXPECT_EQ(dog.Check(600, true, kX + 6, kY, true, true), TWatchdogAction::EndProcess);
+    EXPECT_EQ(Tick(dog, 500, 500, 240, At(kX + 6, kY)), TWatchdogAction::Nothing);
+    // The thread still polls, yet the band is up: the close did not work.
+    EXPECT_EQ(Tick(dog, 750, 700, 240, At(kX + 6, kY)), TWatchdogAction::EndProcess);
+}
+
+TEST(Watchdog, ACursorMovedUnderASilentThreadIsSeenByTheWatchdogItself) {
+    TWatchdog dog(kX, kY);
+    const int64_t heartbeat = 100;  // the thread stopped just after this poll
+    EXPECT_EQ(Tick(dog, 250, heartbeat, 0, At(kX + 50, kY + 50)), TWatchdogAction::Nothing);
+    EXPECT_FALSE(dog.Triggered()) << "a fresh heartbeat needs no look";
+    EXPECT_EQ(Tick(dog, 500, heartbeat, 0, At(kX + 50, kY + 50)), TWatchdogAction::Nothing);
+    EXPECT_TRUE(dog.Triggered());
+    EXPECT_EQ(Tick(dog, 750, heartbeat, 0, At(kX + 50, kY + 50)), TWatchdogAction::Nothing);
+    EXPECT_EQ(Tick(dog, 1000, heartbeat, 0, At(kX + 50, kY + 50)), TWatchdogAction::EndProcess);
 }
 
 TEST(Watchdog, OrdinaryDismissalWithinTheGraceMeansNothingToDo) {
-    TWatchdog dog(kX, kY, 0);
-    dog.Check(100, true, kX, kY - 50, true, true);
-    EXPECT_EQ(dog.Check(300, true, kX, kY - 50, true, false), TWatchdogAction::Nothing);
-    EXPECT_EQ(dog.Check(2000, true, kX, kY - 50, true, false), TWatchdogAction::Nothing);
+    TWatchdog dog(kX, kY);
+    Tick(dog, 250, 200, 240, At(kX, kY - 50));
+    EXPECT_EQ(Tick(dog, 500, 500, 240, At(kX, kY - 50, false)), TWatchdogAction::Nothing);
+    EXPECT_FALSE(dog.Triggered());
+    EXPECT_EQ(Tick(dog, 2000, 500, 240, At(kX, kY - 50, false)), TWatchdogAction::Nothing);
 }
 
-TEST(Watchdog, AHungThreadCountsAfterTwoSeconds) {
-    TWatchdog dog(kX, kY, 0);
-    for (int64_t t = 100; t < 2000; t += 100) {
-        EXPECT_EQ(dog.Check(t, true, kX, kY, false, true), TWatchdogAction::Nothing);
+TEST(Watchdog, AThreadSilentForTwoSecondsAndStillSilentAtTheEndOfTheGraceEndsIt) {
+    TWatchdog dog(kX, kY);
+    for (int64_t t = 250; t < 2000; t += 250) {
+        EXPECT_EQ(Tick(dog, t, 0, 0, At(kX, kY)), TWatchdogAction::Nothing);
         EXPECT_FALSE(dog.Triggered()) << t;
     }
-    dog.Check(2000, true, kX, kY, false, true);
+    Tick(dog, 2000, 0, 0, At(kX, kY));
     EXPECT_TRUE(dog.Triggered());
-    EXPECT_EQ(dog.Check(2500, true, kX, kY, false, true), TWatchdogAction::EndProcess);
+    EXPECT_EQ(Tick(dog, 2250, 0, 0, At(kX, kY)), TWatchdogAction::Nothing);
+    EXPECT_EQ(Tick(dog, 2500, 0, 0, At(kX, kY)), TWatchdogAction::EndProcess);
+}
+
+TEST(Watchdog, AStallThatIsOverLeavesTheBandAsItWas) {
+    TWatchdog dog(kX, kY);
+    Tick(dog, 2000, 0, 0, At(kX, kY));
+    ASSERT_TRUE(dog.Triggered());
+    // The thread runs again at 2300 and polls every 100 ms.
+    EXPECT_EQ(Tick(dog, 2250, 0, 0, At(kX, kY)), TWatchdogAction::Nothing);
+    EXPECT_EQ(Tick(dog, 2500, 2400, 0, At(kX, kY)), TWatchdogAction::Nothing);
+    EXPECT_FALSE(dog.Triggered());
+    for (int64_t t = 2750; t <= 20000; t += 250) {
+        EXPECT_EQ(Tick(dog, t, t - t % 100, 0, At(kX, kY)), TWatchdogAction::Nothing) << t;
+    }
+    // A second stall is judged afresh.
+    Tick(dog, 22000, 20000, 0, At(kX, kY));
+    EXPECT_TRUE(dog.Triggered());
+    EXPECT_EQ(Tick(dog, 22500, 20000, 0, At(kX, kY)), TWatchdogAction::EndProcess);
+}
+
+TEST(Watchdog, AStallThatEndsWhileTheOperatorMovesStillEndsIt) {
+    TWatchdog dog(kX, kY);
+    Tick(dog, 2000, 0, 0, At(kX, kY));
+    EXPECT_EQ(Tick(dog, 2250, 0, 0, At(kX, kY + 6)), TWatchdogAction::Nothing);
+    // The thread is back, the cursor back at rest, but the operator moved.
+    EXPECT_EQ(Tick(dog, 2500, 2400, 0, At(kX, kY)), TWatchdogAction::EndProcess);
 }
 
 TEST(Watchdog, AnUnreadableCursorNeverTriggersByItself) {
-    TWatchdog dog(kX, kY, 0);
-    for (int64_t t = 100; t <= 5000; t += 100) {
-        EXPECT_EQ(dog.Check(t, false, -100000, 100000, true, true), TWatchdogAction::Nothing);
+    TWatchdog dog(kX, kY);
+    const TWatchdogLook unreadable{false, -100000, 100000, true};
+    for (int64_t t = 250; t <= 5000; t += 250) {
+        EXPECT_EQ(Tick(dog, t, t - 400, 0, unreadable), TWatchdogAction::Nothing) << t;
     }
     EXPECT_FALSE(dog.Triggered());
 }
 
 TEST(Watchdog, ExtremeCoordinatesDoNotOverflow) {
-    TWatchdog dog(INT32_MIN, INT32_MAX, 0);
-    dog.Check(100, true, INT32_MAX, INT32_MIN, true, true);
+    TWatchdog dog(INT32_MIN, INT32_MAX);
+    Tick(dog, 1000, 0, 0, At(INT32_MAX, INT32_MIN));
     EXPECT_TRUE(dog.Triggered());
 }
 

@@ -9,54 +9,10 @@
 
 namespace {
 
-// The block's name as the saver computes it: its full path without backslashes.
-std::string BlockName() {
-    char full[MAX_PATH * 2] = {};
-    GetFullPathNameA(e2e::ScrPath().c_str(), sizeof(full), full, nullptr);
-    std::string name;
-    for (const char* p = full; *p != '\0'; ++p) {
-        if (*p != '\\') name.push_back(*p);
-    }
-    return name;
-}
-
-struct Block {
-    bool Exists = false;
-    uint32_t Wnd = 0;
-    int32_t Count = 0;
-};
-
-Block ReadBlock() {
-    Block block;
-    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, BlockName().c_str());
-    if (mapping == nullptr) return block;
-    const unsigned char* view = static_cast<const unsigned char*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 8));
-    if (view != nullptr) {
-        block.Exists = true;
-        std::memcpy(&block.Wnd, view, 4);
-        std::memcpy(&block.Count, view + 4, 4);
-        UnmapViewOfFile(view);
-    }
-    CloseHandle(mapping);
-    return block;
-}
-
-// Keeps the block alive from outside, as another process holding it would.
-class BlockHolder {
-public:
-    BlockHolder() : mapping_(OpenFileMappingA(FILE_MAP_READ, FALSE, BlockName().c_str())) {}
-    ~BlockHolder() { Release(); }
-    BlockHolder(const BlockHolder&) = delete;
-    BlockHolder& operator=(const BlockHolder&) = delete;
-    bool Held() const { return mapping_ != nullptr; }
-    void Release() {
-        if (mapping_ != nullptr) CloseHandle(mapping_);
-        mapping_ = nullptr;
-    }
-
-private:
-    HANDLE mapping_;
-};
+using e2e::Block;
+using e2e::BlockHolder;
+using e2e::BlockName;
+using e2e::ReadBlock;
 
 // An object of another kind or shape under the block's name, closed when it goes.
 class Squatter {

@@ -412,6 +412,38 @@ int ValueCount() {
     return static_cast<int>(count);
 }
 
+std::string BlockName() {
+    char full[MAX_PATH * 2] = {};
+    GetFullPathNameA(ScrPath().c_str(), sizeof(full), full, nullptr);
+    std::string name;
+    for (const char* p = full; *p != '\0'; ++p) {
+        if (*p != '\\') name.push_back(*p);
+    }
+    return name;
+}
+
+Block ReadBlock() {
+    Block block;
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, BlockName().c_str());
+    if (mapping == nullptr) return block;
+    const unsigned char* view = static_cast<const unsigned char*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 8));
+    if (view != nullptr) {
+        block.Exists = true;
+        std::memcpy(&block.Wnd, view, 4);
+        std::memcpy(&block.Count, view + 4, 4);
+        UnmapViewOfFile(view);
+    }
+    CloseHandle(mapping);
+    return block;
+}
+
+BlockHolder::BlockHolder() : mapping_(OpenFileMappingA(FILE_MAP_READ, FALSE, BlockName().c_str())) {}
+
+void BlockHolder::Release() {
+    if (mapping_ != nullptr) CloseHandle(mapping_);
+    mapping_ = nullptr;
+}
+
 }  // namespace e2e
 
 int main(int argc, char** argv) {

@@ -157,6 +157,32 @@ void ClickAt(int x, int y);
 void PressShifted(WORD virtualKey);
 void PressShiftTab();
 
+// ---- the single-instance block ----
+
+// The block's name as the saver computes it: its full path without backslashes.
+std::string BlockName();
+
+struct Block {
+    bool Exists = false;
+    uint32_t Wnd = 0;
+    int32_t Count = 0;
+};
+Block ReadBlock();
+
+// Keeps the block alive from outside, as another process holding it would.
+class BlockHolder {
+public:
+    BlockHolder();
+    ~BlockHolder() { Release(); }
+    BlockHolder(const BlockHolder&) = delete;
+    BlockHolder& operator=(const BlockHolder&) = delete;
+    bool Held() const { return mapping_ != nullptr; }
+    void Release();
+
+private:
+    HANDLE mapping_;
+};
+
 // ---- settings in the registry ----
 
 extern const char kSettingsKey[];  // "Software\\Varnel\\KestraneWorkstation"
