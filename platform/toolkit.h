@@ -101,11 +101,23 @@ public:
     // An opaque control covers its whole rectangle.
     bool Opaque() const { return opaque_; }
     void SetOpaque(bool opaque) { opaque_ = opaque; }
+    // An opaque control that writes each pixel once, except inside its
+    // layered areas (control coordinates), may go straight to the screen:
+    // a double-buffered form composes off-screen only those areas and
+    // whatever other graphic lies over it.
+    void SetSinglePass(std::vector<TRect> layeredAreas) {
+        singlePass_ = true;
+        layeredAreas_ = std::move(layeredAreas);
+    }
+    bool SinglePass() const { return singlePass_; }
+    const std::vector<TRect>& LayeredAreas() const { return layeredAreas_; }
 
 private:
     TRect bounds_;
     bool visible_ = true;
     bool opaque_ = false;
+    bool singlePass_ = false;
+    std::vector<TRect> layeredAreas_;
 };
 
 class TBitmapPicture;
@@ -306,6 +318,10 @@ private:
     void CreateWindowFromLayout();
     void CreateComponents();
     void OnPaint();
+    // The visible single-pass opaque graphic that covers area, if any.
+    const TGraphicControl* SinglePassCover(const TRect& area) const;
+    // Paints area off-screen first, then copies it to dc.
+    void PaintComposed(Hdc dc, const TRect& area);
     void PaintTo(Hdc dc, const TRect& clip);
 
     std::string layoutResource_;
@@ -436,6 +452,9 @@ public:
 private:
     Hfont handle_ = nullptr;
 };
+
+// The size of a run of text in a font, as TCanvas::TextOutOpaque fills it.
+TExtent TextExtent(std::string_view text, const TFont& font);
 
 // Drawing on a device context, owning whatever GDI objects it creates.
 class TCanvas {

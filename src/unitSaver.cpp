@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <vector>
 
 #include "platform/display.h"
 #include "src/unitRegistry.h"
@@ -64,6 +65,7 @@ void TfrmSaver::FormShow(tk::TComponent*) {
     pictureHeight_ = band.Height;
     pictureBorders_ = Cfg.DrawBorders;
     textFont_ = tk::TFont(tk::TFontSpec{}, Dpi());
+    imgScreen->SetSinglePass(LayeredAreas());
     imgScreen->SetPainter([this](tk::Hdc dc, const tk::TRect& clip, int32_t x, int32_t y) {
         PaintPicture(dc, clip, x, y);
     });
@@ -89,6 +91,27 @@ void TfrmSaver::FormShow(tk::TComponent*) {
     // Last line of defence: ends the process if the band outlives a mouse
     // move or a hung handler.
     watchdog_.Start(Handle(), StartPosX, StartPosY, SaverEmergencyExit);
+}
+
+// Where the picture paints one thing over another: the border rows (black,
+// then white) and the text cells (black, then the text's cells).
+std::vector<tk::TRect> TfrmSaver::LayeredAreas() const {
+    std::vector<tk::TRect> areas;
+    if (pictureBorders_) {
+        areas.push_back(tk::TRect{0, 0, pictureWidth_, 1});
+        areas.push_back(tk::TRect{0, pictureHeight_ - 1, pictureWidth_, pictureHeight_});
+    }
+    const size_t visible = static_cast<size_t>(std::max(pictureWidth_, 0));
+    const int32_t left = Scale(10);
+    const int32_t tops[] = {Scale(10), Scale(24)};
+    const std::string_view lines[] = {Cfg.TextLine1, Cfg.TextLine2};
+    for (int i = 0; i < 2; ++i) {
+        const tk::TExtent cell = tk::TextExtent(lines[i].substr(0, visible), textFont_);
+        if (cell.Width > 0 && cell.Height > 0) {
+            areas.push_back(tk::TRect{left, tops[i], left + cell.Width, tops[i] + cell.Height});
+        }
+    }
+    return areas;
 }
 
 void TfrmSaver::PaintPicture(tk::Hdc dc, const tk::TRect& clip, int32_t originX, int32_t originY) {
@@ -141,13 +164,10 @@ void TfrmSaver::tmrStopTimer(tk::TComponent*) {
     watchdog_.Heartbeat();
     int32_t x = 0;
     int32_t y = 0;
+    // One read serves both axes: each read is a trip into the window
+    // system, ten times a second for as long as the band runs.
     if (!platform::TryGetCursorPos(x, y)) return;
-    if (BeyondDeadZone(StartPosX, x)) {
-        Dismiss();
-        return;
-    }
-    if (!platform::TryGetCursorPos(x, y)) return;
-    if (BeyondDeadZone(StartPosY, y)) Dismiss();
+    if (BeyondDeadZone(StartPosX, x) || BeyondDeadZone(StartPosY, y)) Dismiss();
 }
 
 void TfrmSaver::ApplicationMessage(tk::TMessage& msg, bool&) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/toolkit.h"
 #include "platform/watchdog.h"
@@ -35,6 +36,7 @@ protected:
 private:
     // The operator moved or pressed a key: the band goes.
     void Dismiss();
+    std::vector<tk::TRect> LayeredAreas() const;
     void PaintPicture(tk::Hdc dc, const tk::TRect& clipInImage, int32_t originX, int32_t originY);
 
     // The band picture's parameters, fixed at show time.

@@ -568,22 +568,36 @@ void TForm::PaintTo(Hdc dc, const TRect& clip) {
     PaintGraphics(dc, clip);
 }
 
-void TForm::OnPaint() {
-    win::PaintScope paint(handle_);
-    TRect area = win::FromRect(paint.Area());
-    if (area.Width() <= 0 || area.Height() <= 0) return;
-    if (!doubleBuffered_) {
-        PaintTo(paint.Dc(), area);
-        return;
+namespace {
+
+bool Intersect(const TRect& a, const TRect& b, TRect& out) {
+    out = TRect{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
+                std::min(a.Bottom, b.Bottom)};
+    return out.Left < out.Right && out.Top < out.Bottom;
+}
+
+}  // namespace
+
+const TGraphicControl* TForm::SinglePassCover(const TRect& area) const {
+    for (const TGraphicControl* control : graphics_) {
+        const TRect& b = control->Bounds();
+        if (control->Visible() && control->Opaque() && control->SinglePass() && b.Left <= area.Left &&
+            b.Top <= area.Top && b.Right >= area.Right && b.Bottom >= area.Bottom) {
+            return control;
+        }
     }
+    return nullptr;
+}
+
+void TForm::PaintComposed(Hdc dc, const TRect& area) {
     // Compose tile by tile off-screen, then copy: each screen pixel is
     // written once, with its final colour.
     int32_t tileWidth = std::min(area.Width(), kTileMaxWidth);
     int32_t tileHeight = std::max<int32_t>(1, std::min(area.Height(), kTilePixels / tileWidth));
-    win::MemoryDc memory(paint.Dc());
-    win::Bitmap bitmap(CreateCompatibleBitmap(paint.Dc(), tileWidth, tileHeight));
+    win::MemoryDc memory(dc);
+    win::Bitmap bitmap(CreateCompatibleBitmap(dc, tileWidth, tileHeight));
     if (!memory || !bitmap) {
-        PaintTo(paint.Dc(), area);
+        PaintTo(dc, area);
         return;
     }
     win::SelectedObject selected(memory.Get(), bitmap.Get());
@@ -593,9 +607,43 @@ void TForm::OnPaint() {
             SetViewportOrgEx(memory.Get(), -tile.Left, -tile.Top, nullptr);
             PaintTo(memory.Get(), tile);
             SetViewportOrgEx(memory.Get(), 0, 0, nullptr);
-            BitBlt(paint.Dc(), tile.Left, tile.Top, tile.Width(), tile.Height(), memory.Get(), 0, 0, SRCCOPY);
+            BitBlt(dc, tile.Left, tile.Top, tile.Width(), tile.Height(), memory.Get(), 0, 0, SRCCOPY);
         }
     }
+}
+
+void TForm::OnPaint() {
+    win::PaintScope paint(handle_);
+    TRect area = win::FromRect(paint.Area());
+    if (area.Width() <= 0 || area.Height() <= 0) return;
+    if (!doubleBuffered_) {
+        PaintTo(paint.Dc(), area);
+        return;
+    }
+    const TGraphicControl* cover = SinglePassCover(area);
+    if (cover == nullptr) {
+        PaintComposed(paint.Dc(), area);
+        return;
+    }
+    // Straight to the screen where only the cover paints, each pixel once;
+    // off-screen where it paints in layers or another graphic lies over it.
+    // Copying a whole band through memory at every jump costs far more.
+    std::vector<TRect> layered;
+    TRect part;
+    for (const TRect& a : cover->LayeredAreas()) {
+        const TRect inForm{a.Left + cover->Left(), a.Top + cover->Top(), a.Right + cover->Left(),
+                           a.Bottom + cover->Top()};
+        if (Intersect(inForm, area, part)) layered.push_back(part);
+    }
+    for (const TGraphicControl* control : graphics_) {
+        if (control != cover && control->Visible() && Intersect(control->Bounds(), area, part)) layered.push_back(part);
+    }
+    {
+        win::SavedDc saved(paint.Dc());
+        for (const TRect& r : layered) ExcludeClipRect(paint.Dc(), r.Left, r.Top, r.Right, r.Bottom);
+        PaintTo(paint.Dc(), area);
+    }
+    for (const TRect& r : layered) PaintComposed(paint.Dc(), r);
 }
 
 int64_t TForm::WindowProc(uint32_t msg, uint64_t wParam, int64_t lParam) {

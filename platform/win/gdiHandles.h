@@ -107,6 +107,21 @@ private:
     HDC dc_;
 };
 
+// Saves a device context's state (clip, origin, selections) and restores it.
+class SavedDc {
+public:
+    explicit SavedDc(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+    ~SavedDc() {
+        if (saved_ != 0) RestoreDC(dc_, saved_);
+    }
+    SavedDc(const SavedDc&) = delete;
+    SavedDc& operator=(const SavedDc&) = delete;
+
+private:
+    HDC dc_;
+    int saved_;
+};
+
 // A kernel handle closed with CloseHandle.
 class KernelHandle {
 public:

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# CPU time of a running band against the reference band (bench/referenceBand.cpp):
+# both measured in the same run, alternating, at 1920 x 1080 and 7680 x 2160,
+# with Wine's server-side graphics. Figures come from Linux's /proc: the
+# program's own process, and the same plus the Wine server's share, since
+# every call that crosses into Wine's server costs time there too.
+set -euo pipefail
+source "$(dirname "$0")/../scripts/lib/common.sh"
+ensure_packages
+build_win64 >/dev/null
+export KESTRANE_OWN_DISPLAY=1
+export WINEPREFIX="$BUILD/wineprefix-bench"
+seconds="${BENCH_SECONDS:-20}"
+rounds="${BENCH_ROUNDS:-3}"
+sizes="${BENCH_SIZES:-1920x1080 7680x2160}"
+saver="${BENCH_SAVER:-$BUILD/win64/kestrane.scr}"
+ticks=$(getconf CLK_TCK)
+
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+
+# The newest process on this display whose command line has the pattern.
+find_pid() {
+  pgrep -f "$1" | while read -r p; do
+    tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "DISPLAY=$DISPLAY" && echo "$p"; done | tail -n1
+}
+
+measure() {  # $1 program, $2 pattern, rest arguments; prints: own-% with-server-%
+  local program=$1 pattern=$2
+  shift 2
+  xdotool mousemove 700 500
+  sleep 0.3
+  wine "$program" "$@" >/dev/null 2>&1 &
+  local launcher=$! pid=""
+  for _ in $(seq 1 100); do
+    pid=$(find_pid "$pattern")
+    [ -n "$pid" ] && break
+    sleep 0.1
+  done
+  sleep 2
+  local server before after server_before server_after
+  server=$(pgrep -f wineserver | while read -r p; do
+    tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && echo "$p"; done | head -n1)
+  before=$(cpu_ticks "$pid"); server_before=$(cpu_ticks "$server")
+  sleep "$seconds"
+  after=$(cpu_ticks "$pid"); server_after=$(cpu_ticks "$server")
+  # A real dismissal ends both.
+  xdotool mousemove 900 800
+  sleep 1
+  kill "$pid" 2>/dev/null || true
+  wait "$launcher" 2>/dev/null || true
+  awk -v b="$before" -v a="$after" -v sb="$server_before" -v sa="$server_after" -v t="$ticks" -v s="$seconds" \
+    'BEGIN { printf "%.2f %.2f\n", 100 * (a - b) / t / s, 100 * (a - b + sa - sb) / t / s }'
+}
+
+printf '%-10s %-6s %-16s %-16s %-16s %s\n' desktop round "reference (own)" "kestrane (own)" \
+  "reference (+server)" "kestrane (+server)"
+for size in $sizes; do
+  ensure_display "${size}x24"
+  boot_wine
+  xsetroot -solid '#3a6ea5'
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v ClientSideGraphics /d N /f >/dev/null 2>&1
+  wine reg delete 'HKCU\Software\Varnel\KestraneWorkstation' /f >/dev/null 2>&1 || true
+  sum_ref=0 sum_kes=0 sum_ref_s=0 sum_kes_s=0
+  for round in $(seq 1 "$rounds"); do
+    read -r ref ref_s < <(measure "$BUILD/win64/referenceBand.exe" 'referenceBand.exe')
+    read -r kes kes_s < <(measure "$saver" "$(basename "$saver")" /s)
+    printf '%-10s %-6s %-16s %-16s %-16s %s\n' "$size" "$round" "$ref %" "$kes %" "$ref_s %" "$kes_s %"
+    sum_ref=$(awk -v a="$sum_ref" -v b="$ref" 'BEGIN { print a + b }')
+    sum_kes=$(awk -v a="$sum_kes" -v b="$kes" 'BEGIN { print a + b }')
+    sum_ref_s=$(awk -v a="$sum_ref_s" -v b="$ref_s" 'BEGIN { print a + b }')
+    sum_kes_s=$(awk -v a="$sum_kes_s" -v b="$kes_s" 'BEGIN { print a + b }')
+  done
+  awk -v r="$sum_ref" -v k="$sum_kes" -v rs="$sum_ref_s" -v ks="$sum_kes_s" -v n="$rounds" -v d="$size" \
+    'BEGIN { printf "%-10s mean   %-16s %-16s %-16s %s\n", d, sprintf("%.2f %%", r / n), sprintf("%.2f %%", k / n),
+             sprintf("%.2f %%", rs / n), sprintf("%.2f %%", ks / n);
+             printf "%-10s ratio kestrane / reference: %.2f (own), %.2f (with the server)\n", d,
+             (r > 0 ? k / r : 0), (rs > 0 ? ks / rs : 0) }'
+  wineserver -k 2>/dev/null || true
+  stop_display
+done
