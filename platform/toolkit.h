@@ -19,6 +19,7 @@ struct HDC__;
 struct HINSTANCE__;
 struct HFONT__;
 struct HICON__;
+struct tagMSG;
 
 namespace tk {
 
@@ -365,7 +366,7 @@ public:
     void Terminate();
     // Handles every message already waiting, without waiting for new ones.
     void ProcessMessages();
-    // Waits for one message (or up to timeoutMs) and handles it.
+    // Waits for one message and handles it.
     void HandleOneMessage();
     // Destroys all forms, last created first.
     void DestroyForms();
@@ -373,6 +374,7 @@ public:
 
 private:
     bool ProcessMessage();
+    void HandleMessage(tagMSG& msg);
     std::string title_;
     Hwnd handle_ = nullptr;
     TForm* mainForm_ = nullptr;

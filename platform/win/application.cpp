@@ -89,9 +89,14 @@ void TApplication::Terminate() { PostQuitMessage(0); }
 bool TApplication::ProcessMessage() {
     MSG msg;
     if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    HandleMessage(msg);
+    return true;
+}
+
+void TApplication::HandleMessage(MSG& msg) {
     if (msg.message == WM_QUIT) {
         terminated_ = true;
-        return true;
+        return;
     }
     TMessage queued;
     queued.Window = msg.hwnd;
@@ -111,7 +116,7 @@ bool TApplication::ProcessMessage() {
             HandleException("Unknown error");
         }
     }
-    if (handled) return true;
+    if (handled) return;
     if (TForm* form = FormOfWindow(msg.hwnd)) {
         bool consumed = false;
         try {
@@ -119,11 +124,10 @@ bool TApplication::ProcessMessage() {
         } catch (const std::exception& e) {
             HandleException(e.what());
         }
-        if (consumed) return true;
+        if (consumed) return;
     }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
-    return true;
 }
 
 void TApplication::ProcessMessages() {
@@ -133,7 +137,13 @@ void TApplication::ProcessMessages() {
 }
 
 void TApplication::HandleOneMessage() {
-    if (!ProcessMessage()) WaitMessage();
+    // One blocking fetch, not a look, a wait and a second look: a running
+    // band takes ten timer messages a second for as long as it runs.
+    MSG msg;
+    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == -1) return;
+    if (got == 0) msg.message = WM_QUIT;
+    HandleMessage(msg);
 }
 
 void TApplication::Run() {
