@@ -88,10 +88,10 @@ for pair in "kestrane.msi win64" "kestrane-x86.msi win32"; do
   set -- $pair
   rm -rf "$OUT/extract-$2"; mkdir -p "$OUT/extract-$2"
   if [ -f "$BUILD/$1" ] && msiextract -C "$OUT/extract-$2" "$BUILD/$1" >/dev/null 2>&1 &&
-     cmp -s "$OUT/extract-$2/kestrane.scr" "$BUILD/$2/kestrane.scr"; then
-    ok "$1 carries build/$2/kestrane.scr"
+     cmp -s "$OUT/extract-$2/kestrane.scr" "$BUILD/signed/$2/kestrane.scr"; then
+    ok "$1 carries build/signed/$2/kestrane.scr"
   else
-    fail "$1 carries build/$2/kestrane.scr"
+    fail "$1 carries build/signed/$2/kestrane.scr"
   fi
 done
 
@@ -104,6 +104,34 @@ check_pe() {  # file bits: bitness, GUI, ASLR (high entropy on 64-bit), DEP, sys
 log "the two builds"
 check_pe "$BUILD/win64/kestrane.scr" 64
 check_pe "$BUILD/win32/kestrane.scr" 32
+check_pe "$BUILD/signed/win64/kestrane.scr" 64
+
+# ------------------------------------------------------------ signatures, digests, bill of materials
+log "signatures, digests and the bill of materials"
+CA="$BUILD/signing/test-ca.crt"
+verifies() { osslsigncode verify -CAfile "$CA" -in "$1" >"$OUT/verify.txt" 2>&1; }
+for f in signed/win64/kestrane.scr signed/win32/kestrane.scr kestrane.msi kestrane-x86.msi; do
+  expect "$f carries a valid Authenticode signature" verifies "$BUILD/$f"
+  expect "$f's signature names the product" grep -q "Text description: Kestrane Workstation Screen Saver" "$OUT/verify.txt"
+  expect "$f's signature uses SHA-256" grep -q "Message digest algorithm *: SHA256" "$OUT/verify.txt"
+done
+for pair in "kestrane.msi win64" "kestrane-x86.msi win32"; do
+  read -r msi arch <<<"$pair"
+  expect "the kestrane.scr inside $msi carries a valid signature" verifies "$OUT/extract-$arch/kestrane.scr"
+done
+cp "$BUILD/signed/win64/kestrane.scr" "$OUT/tampered.scr"
+# One byte of the code section, well inside the signed part.
+printf '\x90' | dd of="$OUT/tampered.scr" bs=1 seek=5000 conv=notrunc 2>/dev/null
+if verifies "$OUT/tampered.scr"; then fail "a program changed by one byte after signing fails verification"
+else ok "a program changed by one byte after signing fails verification"; fi
+expect "SHA256SUMS lists the unsigned and signed programs and the packages" \
+  bash -c "cd '$BUILD' && [ \$(wc -l < SHA256SUMS) -eq 6 ] && sha256sum --quiet -c SHA256SUMS"
+same "SHA256SUMS has the unsigned program as built" "$(sha256sum < "$BUILD/win64/kestrane.scr" | cut -d' ' -f1)" \
+  "$(awk '$2 == "win64/kestrane.scr" { print $1 }' "$BUILD/SHA256SUMS")"
+expect "the bill of materials is valid SPDX 2.3 and its digests match the files" \
+  python3 "$HERE/check_sbom.py" "$BUILD/kestrane.spdx.json" "$(source_commit)"
+if "$HERE/reproducible.sh" >"$OUT/reproducible.txt" 2>&1; then ok "two clean builds give the same bytes, both architectures"
+else fail "two clean builds give the same bytes, both architectures: $(grep FAIL "$OUT/reproducible.txt")"; fi
 
 # ------------------------------------------------------------ Wine helpers
 export KESTRANE_OWN_DISPLAY=1
@@ -171,6 +199,12 @@ boot_prefix() {  # prefix [arch] [loader]
 log "64-bit package under Wine on $DISPLAY"
 boot_prefix "$BUILD/wineprefix-deploy"
 SYS64="$WINEPREFIX/drive_c/windows/system32/kestrane.scr"
+signed_scr=$(winepath -w "$BUILD/signed/win64/kestrane.scr" 2>/dev/null)
+if wine "$BUILD/win64/e2e_driver.exe" "--scr=$signed_scr" "band." >"$OUT/e2e-signed.txt" 2>&1; then
+  ok "the signed 64-bit program passes the band's end-to-end tests ($(tr -d '\r' < "$OUT/e2e-signed.txt" | tail -n1))"
+else
+  fail "the signed 64-bit program passes the band's end-to-end tests: $(tr -d '\r' < "$OUT/e2e-signed.txt" | grep FAIL | head -3)"
+fi
 x86_64-w64-mingw32-g++ -std=c++20 -O2 -Wall -Wextra -Werror -static \
   -o "$OUT/findWindow64.exe" "$HERE/findWindow.cpp"
 # Start from a prefix without the product.
@@ -191,7 +225,7 @@ same "policy settings in place" "CoverArea REG_DWORD 0x3" "$(sed -n 1p <<<"$befo
 
 wine msiexec /i build/kestrane.msi /qn; rc=$?
 same "msiexec /i kestrane.msi /qn succeeds" 0 "$rc"
-expect "kestrane.scr is in system32" cmp -s "$SYS64" "$BUILD/win64/kestrane.scr"
+expect "kestrane.scr is in system32" cmp -s "$SYS64" "$BUILD/signed/win64/kestrane.scr"
 expect "nothing goes to syswow64" test ! -e "$WINEPREFIX/drive_c/windows/syswow64/kestrane.scr"
 same "one copy is registered" "2.51.0.0" "$(installed_versions wine | tr '\n' ' ' | sed 's/ $//')"
 # One fifth of the desktop: CoverArea 3 gives the height div 5.
@@ -253,7 +287,7 @@ else
   "$WINE32" msiexec /i build/kestrane-x86.msi /qn; rc=$?
   same "msiexec /i kestrane-x86.msi /qn succeeds" 0 "$rc"
   expect "32-bit kestrane.scr is in system32" \
-    cmp -s "$WINEPREFIX/drive_c/windows/system32/kestrane.scr" "$BUILD/win32/kestrane.scr"
+    cmp -s "$WINEPREFIX/drive_c/windows/system32/kestrane.scr" "$BUILD/signed/win32/kestrane.scr"
   run_band "$WINE32" "$OUT/findWindow32.exe" 4 "32-bit"
   "$WINE32" msiexec /x build/kestrane-x86.msi /qn; rc=$?
   same "msiexec /x kestrane-x86.msi /qn succeeds" 0 "$rc"
