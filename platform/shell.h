@@ -19,6 +19,9 @@ void ShellOpen(tk::Hwnd ownerWindow, const std::string& file, const std::string&
 
 // The primary monitor's desktop area not covered by the task bar.
 tk::TRect WorkArea();
+// The work area of the monitor that rect mostly lies on (the nearest one
+// when it lies on none).
+tk::TRect WorkAreaFor(const tk::TRect& rect);
 
 // The parent (or owner) of a window; nullptr when it has none or the
 // handle names no window.

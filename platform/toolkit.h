@@ -370,11 +370,19 @@ public:
     void HandleOneMessage();
     // Destroys all forms, last created first.
     void DestroyForms();
+    // A form became the active window; it gets the activation back when
+    // the application window is brought forward.
+    void NoteActiveForm(Hwnd form) { activeForm_ = form; }
+    // Hands the application window's activation on to the form that was
+    // active last (a modal box over the main form, say), or else to the main
+    // form when it is shown.
+    void PassOnActivation();
     const std::vector<TForm*>& Forms() const { return forms_; }
 
 private:
     bool ProcessMessage();
     void HandleMessage(tagMSG& msg);
+    Hwnd activeForm_ = nullptr;
     std::string title_;
     Hwnd handle_ = nullptr;
     TForm* mainForm_ = nullptr;

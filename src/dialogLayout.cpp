@@ -1,5 +1,7 @@
 #include "src/dialogLayout.h"
 
+#include <algorithm>
+
 #include <cctype>
 #include <cstdint>
 #include <limits>
@@ -142,4 +144,14 @@ int32_t NextFocusIndex(int32_t current, int32_t count, TDialogKey key) {
     if (current < 0 || current >= count) return forward ? 0 : count - 1;
     if (forward) return current + 1 == count ? 0 : current + 1;
     return current == 0 ? count - 1 : current - 1;
+}
+
+TPoint32 KeepInWorkArea(TPoint32 at, int32_t outerWidth, int32_t outerHeight, const TWorkArea& area) {
+    int64_t x = at.X;
+    int64_t y = at.Y;
+    x = std::min<int64_t>(x, static_cast<int64_t>(area.Right) - outerWidth);
+    y = std::min<int64_t>(y, static_cast<int64_t>(area.Bottom) - outerHeight);
+    x = std::max<int64_t>(x, area.Left);
+    y = std::max<int64_t>(y, area.Top);
+    return TPoint32{static_cast<int32_t>(x), static_cast<int32_t>(y)};
 }

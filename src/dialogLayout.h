@@ -52,6 +52,14 @@ TPoint32 ComputeDialogPosition(int32_t outerWidth, int32_t outerHeight, bool has
                                int32_t mainLeft, int32_t mainTop, int32_t mainWidth,
                                int32_t mainHeight, int32_t screenWidth, int32_t screenHeight);
 
+// A box's top-left corner moved, as little as it takes, into a work area
+// (left, top, right, bottom) so that its caption stays reachable; when the
+// box is larger than the area its top-left corner wins.
+struct TWorkArea {
+    int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
+};
+TPoint32 KeepInWorkArea(TPoint32 at, int32_t outerWidth, int32_t outerHeight, const TWorkArea& area);
+
 // Upper-cased character after the first single '&' ("&&" is a literal ampersand); 0 if none.
 char AcceleratorOf(const std::string& caption);
 

@@ -143,14 +143,17 @@ bool TfrmConfig::FormMessage(uint32_t msg, uint64_t wParam, int64_t, int64_t& re
 void TfrmConfig::FormCreate(tk::TComponent*) {
     SetCaption(std::string(kApplicationTitle) + " Configuration");
 
-    // Each notification the loading raises re-evaluates Apply against the
-    // controls loaded so far; the lists and the spin field raise none.
-    cbCoverArea->SetItemIndex(Cfg.CoverArea);
-    seTransitionTime->SetValue(Cfg.TransitionTime);
-    cbMovementType->SetItemIndex(Cfg.MovementType);
-    cbDrawBorders->SetChecked(Cfg.DrawBorders);
-    edTextLine1->SetText(Cfg.TextLine1);
-    edTextLine2->SetText(Cfg.TextLine2);
+    // The controls show what the settings give them; Apply ends in the
+    // state the loading's change notifications leave, which the logic
+    // decides from the settings alone.
+    const TConfigControls loaded = ControlsFromCfg(Cfg);
+    cbCoverArea->SetItemIndex(loaded.CoverIndex);
+    seTransitionTime->SetValue(loaded.TransitionValue);
+    cbMovementType->SetItemIndex(loaded.MovementIndex);
+    cbDrawBorders->SetChecked(loaded.Borders);
+    edTextLine1->SetText(loaded.Line1);
+    edTextLine2->SetText(loaded.Line2);
+    btnApply->SetEnabled(ApplyEnabledAfterLoad(Cfg));
 
     if (Mode == "C") ParentWnd = TargetWnd;
     if (ParentWnd != 0) {
@@ -189,7 +192,8 @@ void TfrmConfig::OnAnyChange(tk::TComponent*) {
 void TfrmConfig::btnApplyClick(tk::TComponent*) {
     const bool hadFocus = tk::FocusedControl(this) == btnApply;
     btnApply->SetEnabled(false);
-    // A disabled button cannot keep the focus; the form takes the keys.
+    // A disabled button cannot keep the focus; the form hands it on to a
+    // control (the one focused before, or its first).
     if (hadFocus) tk::FocusForm(this);
     Cfg = ApplyControls(ReadControls(*this), Cfg);
     SaveCfg();

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/shell.h"
 #include "platform/shellOpen.h"
 #include "platform/stdControls.h"
 #include "platform/toolkit.h"
@@ -115,6 +116,11 @@ void PlaceDialog(tk::TForm& form) {
     TPoint32 at = ComputeDialogPosition(form.Width(), form.Height(), overMain, overMain ? main->Left() : 0,
                                         overMain ? main->Top() : 0, overMain ? main->Width() : 0,
                                         overMain ? main->Height() : 0, tk::ScreenWidth(), tk::ScreenHeight());
+    // Centred over a main form near a screen edge, the box would put its
+    // caption out of reach: it moves into the work area it mostly lies on.
+    const tk::TRect work =
+        platform::WorkAreaFor(tk::TRect{at.X, at.Y, at.X + form.Width(), at.Y + form.Height()});
+    at = KeepInWorkArea(at, form.Width(), form.Height(), TWorkArea{work.Left, work.Top, work.Right, work.Bottom});
     form.SetBounds(at.X, at.Y, form.Width(), form.Height());
 }
 

@@ -151,7 +151,7 @@ void TJvSpinEdit::ShowText(int32_t caret) {
     if (caret < 0) {
         SendMessageA(edit_, EM_SETSEL, 0, -1);
     } else {
-        int32_t at = std::min<int32_t>(caret, static_cast<int32_t>(text.size()));
+        const int32_t at = TSpinModel::CaretAfterCheck(caret, text);
         SendMessageA(edit_, EM_SETSEL, static_cast<WPARAM>(at), at);
     }
 }
@@ -160,8 +160,7 @@ void TJvSpinEdit::TextEdited() {
     MarkShown(true);
     DWORD selectionEnd = 0;
     SendMessageA(edit_, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&selectionEnd));
-    // The box holds at most one character: it replaces the model's text whole.
-    bool changed = model_.Paste(WindowText(edit_), true);
+    bool changed = model_.BoxEdited(WindowText(edit_));
     ShowText(static_cast<int32_t>(selectionEnd));
     Report(changed);
 }

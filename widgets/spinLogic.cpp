@@ -76,7 +76,6 @@ void TSpinModel::WriteText(double v)
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.0f", std::round(Clamp(v)));
     text_ = buf;
-    caret_ = std::min<int>(caret_, static_cast<int>(text_.size()));
 }
 
 bool TSpinModel::SetValue(double v)
@@ -120,46 +119,10 @@ bool TSpinModel::AcceptChar(char c)
     return u < 32 || c == '+' || c == '-' || (c >= '0' && c <= '9');
 }
 
-bool TSpinModel::TypeChar(char c, bool hasSelection)
-{
-    if (!AcceptChar(c) || c == 0)
-        return false;
-    const std::string before = text_;
-    if (c == '\b') {
-        if (hasSelection) {
-            text_.clear();
-            caret_ = 0;
-        } else if (caret_ > 0) {
-            text_.erase(static_cast<std::size_t>(caret_ - 1), 1);
-            --caret_;
-        }
-    } else if (static_cast<unsigned char>(c) >= 32) {
-        if (hasSelection) {
-            text_ = std::string(1, c);
-            caret_ = 1;
-        } else if (text_.size() < MaxLength) {
-            text_.insert(static_cast<std::size_t>(caret_), 1, c);
-            ++caret_;
-        }
-    }
-    // Enter, Esc and the clipboard shortcuts leave the text to others.
-    if (text_ == before)
-        return false;
-    modified_ = true;
-    return TextChanged();
-}
-
-bool TSpinModel::Paste(const std::string& text, bool hasSelection)
+bool TSpinModel::BoxEdited(const std::string& boxText)
 {
     const std::string before = text_;
-    if (hasSelection) {
-        text_.clear();
-        caret_ = 0;
-    }
-    const std::size_t room = MaxLength > text_.size() ? MaxLength - text_.size() : 0;
-    const std::string piece = text.substr(0, room);
-    text_.insert(static_cast<std::size_t>(caret_), piece);
-    caret_ += static_cast<int>(piece.size());
+    text_ = boxText.substr(0, MaxLength);
     if (text_ == before)
         return false;
     modified_ = true;
@@ -171,11 +134,9 @@ bool TSpinModel::TextChanged()
     if (!windowExists_ || changing_)
         return false;
     changing_ = true;
-    const int caret = caret_;
     const double v = Clamp(Value());
     WriteText(v);
     changing_ = false;
-    caret_ = std::min<int>(caret, static_cast<int>(text_.size()));
     if (v == lastReported_)
         return false;
     lastReported_ = v;
@@ -215,7 +176,7 @@ bool TSpinModel::Leave()
     return SetValue(Value());
 }
 
-void TSpinModel::PlaceCaret(int pos)
+int TSpinModel::CaretAfterCheck(int caret, const std::string& text)
 {
-    caret_ = std::clamp(pos, 0, static_cast<int>(text_.size()));
+    return std::clamp(caret, 0, static_cast<int>(text.size()));
 }

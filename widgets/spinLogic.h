@@ -61,13 +61,10 @@ public:
 
     // The character filter: digits, '+', '-' and control characters pass; the rest beeps.
     static bool AcceptChar(char c);
-    // A character that passed the filter and OnKeyPress: edits the text like the edit box
-    // (Backspace, the one-character limit, replacing a selection of the whole text), then runs
-    // the change check if the text changed.
-    bool TypeChar(char c, bool hasSelection);
-    // Pasted text: replaces the selection and is cut to the room left, then checked. A cut
-    // is an empty paste over the selection.
-    bool Paste(const std::string& text, bool hasSelection);
+    // The edit box's text changed (typed, deleted, pasted or cut: the box
+    // itself edits it): the model takes it whole, cut to the length limit,
+    // and runs the change check when it differs.
+    bool BoxEdited(const std::string& boxText);
     // The change check, to run after the box's text changed.
     bool TextChanged();
 
@@ -79,9 +76,9 @@ public:
     bool Leave();
 
     const std::string& Text() const { return text_; }
-    int Caret() const { return caret_; }
-    // A click into the box places the caret (kept within the text).
-    void PlaceCaret(int pos);
+    // Where the caret goes once the check has rewritten the text: where the
+    // box had it, within the new text.
+    static int CaretAfterCheck(int caret, const std::string& text);
     double LastReported() const { return lastReported_; }
     bool Modified() const { return modified_; }
     int ChangeCount() const { return changeCount_; }
@@ -91,7 +88,6 @@ private:
     bool Step(double delta);
 
     std::string text_;
-    int caret_ = 0;
     double lastReported_ = 1.0;
     bool changing_ = false;
     bool windowExists_ = false;

@@ -15,11 +15,22 @@ TExceptionEvent OnException;
 namespace {
 
 const char kApplicationClass[] = "TApplication";
+// Posted to itself: the activation is handed on once the window manager
+// has finished activating the application window.
+constexpr UINT kPassOnActivation = WM_APP + 1;
 
 LRESULT CALLBACK ApplicationProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_CLOSE:
             Application.Terminate();
+            return 0;
+        case WM_ACTIVATE:
+            // The zero-size window cannot take keys; the form that had them
+            // gets them back.
+            if (LOWORD(wParam) != WA_INACTIVE) PostMessageA(window, kPassOnActivation, 0, 0);
+            return 0;
+        case kPassOnActivation:
+            Application.PassOnActivation();
             return 0;
         case WM_ACTIVATEAPP:
         case WM_SYSCOMMAND:
@@ -85,6 +96,22 @@ void TApplication::RemoveForm(TForm* form) {
 void AdoptForm(std::unique_ptr<TForm> form) { Application.owned_.push_back(std::move(form)); }
 
 void TApplication::Terminate() { PostQuitMessage(0); }
+
+void TApplication::PassOnActivation() {
+    const auto reachable = [](HWND window) {
+        return window != nullptr && IsWindow(window) && IsWindowVisible(window) && IsWindowEnabled(window);
+    };
+    HWND target = activeForm_;
+    if (!reachable(target)) target = mainForm_ != nullptr ? mainForm_->Handle() : nullptr;
+    if (!reachable(target)) {
+        target = nullptr;
+        for (TForm* form : forms_) {
+            if (reachable(form->Handle())) target = form->Handle();
+        }
+    }
+    if (target == nullptr || GetForegroundWindow() == target) return;
+    SetForegroundWindow(target);
+}
 
 bool TApplication::ProcessMessage() {
     MSG msg;

@@ -677,6 +677,8 @@ int64_t TForm::WindowProc(uint32_t msg, uint64_t wParam, int64_t lParam) {
             if (LOWORD(wParam) == WA_INACTIVE) {
                 HWND focus = GetFocus();
                 if (ControlOf(winControls_, focus) != nullptr) lastFocus_ = focus;
+            } else {
+                Application.NoteActiveForm(handle_);
             }
             break;
         case WM_SETFOCUS:

@@ -18,6 +18,15 @@ tk::TRect WorkArea() {
     return tk::TRect{area.left, area.top, area.right, area.bottom};
 }
 
+tk::TRect WorkAreaFor(const tk::TRect& rect) {
+    const RECT r{rect.Left, rect.Top, rect.Right, rect.Bottom};
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    HMONITOR monitor = MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST);
+    if (monitor == nullptr || !GetMonitorInfoA(monitor, &info)) return WorkArea();
+    return tk::TRect{info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+}
+
 tk::Hwnd ParentOfWindow(tk::Hwnd window) {
     if (window == nullptr) return nullptr;
     return GetParent(window);

@@ -42,7 +42,6 @@ double ReadDouble(TFuzzInput& in) {
 
 void CheckInvariants(const TSpinModel& m) {
     FUZZ_CHECK(m.Text().size() <= TSpinModel::MaxLength);
-    FUZZ_CHECK(m.Caret() >= 0 && m.Caret() <= static_cast<int>(m.Text().size()));
     const double last = m.LastReported();
     FUZZ_CHECK(last >= 1 && last <= 5 && last == std::floor(last));
     const double v = m.Value();
@@ -58,7 +57,6 @@ void RunModel(TFuzzInput& in) {
         const std::string before = m.Text();
         const double lastBefore = m.LastReported();
         const bool window = m.WindowExists();
-        const int caretBefore = m.Caret();
         const bool validBefore = window && IsDigitText(before);
         const uint8_t op = in.Byte();
         bool changed = false;
@@ -85,32 +83,13 @@ void RunModel(TFuzzInput& in) {
                 break;
             }
             case 2:
-            case 3: {
-                const char c = static_cast<char>(in.Byte());
-                const bool selection = (in.Byte() & 1) != 0;
-                changed = m.TypeChar(c, selection);
-                const unsigned char u = static_cast<unsigned char>(c);
-                const bool accepted = TSpinModel::AcceptChar(c);
-                FUZZ_CHECK(accepted == (u < 32 || c == '+' || c == '-' || (c >= '0' && c <= '9')));
-                if (!accepted || c == 0) FUZZ_CHECK(!changed && m.Text() == before);
-                if (validBefore) {
-                    if (!accepted || (u < 32 && c != '\b')) {
-                        expected = before;
-                    } else if (c == '\b') {
-                        expected = (selection || caretBefore > 0) ? "1" : before;
-                    } else {
-                        expected = selection ? std::to_string(Checked(std::string(1, c))) : before;
-                    }
-                }
-                break;
-            }
+            case 3:
             case 4: {
-                const std::string text = in.Text();
-                const bool selection = (in.Byte() & 1) != 0;
-                changed = m.Paste(text, selection);
-                if (validBefore) {
-                    expected = selection ? std::to_string(Checked(text.substr(0, 1))) : before;
-                }
+                // Whatever the edit box ends up holding after a key, a paste or a cut.
+                const std::string text = op % 12 == 4 ? in.Text() : std::string(1, static_cast<char>(in.Byte()));
+                changed = m.BoxEdited(text);
+                if (text.substr(0, TSpinModel::MaxLength) == before) FUZZ_CHECK(!changed && m.Text() == before);
+                if (validBefore) expected = std::to_string(Checked(text.substr(0, 1)));
                 break;
             }
             case 5:
@@ -142,8 +121,7 @@ void RunModel(TFuzzInput& in) {
                 if (validBefore) expected = before;
                 break;
             default:
-                m.PlaceCaret(in.I32());
-                FUZZ_CHECK(m.Text() == before);
+                FUZZ_CHECK(TSpinModel::CaretAfterCheck(in.I32(), m.Text()) <= static_cast<int>(m.Text().size()));
                 break;
         }
 

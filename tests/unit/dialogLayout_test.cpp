@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include <string>
 #include <vector>
 
@@ -174,6 +176,30 @@ TEST(DialogPosition, CentredOnTheScreenWithoutMainWindow) {
     p = ComputeDialogPosition(801, 601, false, 0, 0, 0, 0, 640, 480);
     EXPECT_EQ(p.X, -80);
     EXPECT_EQ(p.Y, -60);
+}
+
+// The centred place is kept where the box fits; otherwise it moves just
+// enough, and a box larger than the area keeps its top-left corner inside.
+TEST(DialogPosition, KeptInTheWorkAreaOnlyWhereItWouldLeaveIt) {
+    struct Case {
+        TPoint32 At;
+        int32_t W, H;
+        TWorkArea Area;
+        TPoint32 Expected;
+    } cases[] = {
+        {{697, 328}, 525, 424, {0, 0, 1920, 1080}, {697, 328}},      // centred over a centred dialog
+        {{-42, -69}, 525, 424, {0, 0, 1920, 1080}, {0, 0}},          // over a dialog at (0, 0)
+        {{1700, 900}, 525, 424, {0, 0, 1920, 1080}, {1395, 656}},    // past the right and bottom edges
+        {{100, 100}, 2500, 1200, {0, 0, 1920, 1080}, {0, 0}},        // larger than the area: top-left wins
+        {{-100, 10}, 525, 424, {-1920, 0, 0, 1050}, {-525, 10}},     // a monitor left of the primary
+        {{5, 5}, 525, 424, {0, 40, 1920, 1080}, {5, 40}},            // a task bar at the top
+        {{INT32_MAX, INT32_MIN}, 10, 10, {0, 0, 100, 100}, {90, 0}}, // no overflow
+    };
+    for (const Case& c : cases) {
+        const TPoint32 p = KeepInWorkArea(c.At, c.W, c.H, c.Area);
+        EXPECT_EQ(p.X, c.Expected.X) << c.At.X << "," << c.At.Y;
+        EXPECT_EQ(p.Y, c.Expected.Y) << c.At.X << "," << c.At.Y;
+    }
 }
 
 TEST(DialogKeys, AcceleratorOfCaption) {

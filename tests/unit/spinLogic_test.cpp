@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include <string>
 
 namespace {
@@ -13,6 +16,32 @@ TSpinModel CreatedWith(double stored)
     m.SetValue(stored);
     m.SetWindowExists(true);
     return m;
+}
+
+// A key in the field as it happens there: the field's filter, then the
+// edit box (one character at most) edits its text, and a change of the
+// box's text reaches the model. caret: where the caret stands when nothing
+// is selected.
+bool TypeInBox(TSpinModel& m, char c, bool selectAll, int caret = 1)
+{
+    if (!TSpinModel::AcceptChar(c) || c == 0)
+        return false;
+    std::string box = m.Text();
+    caret = std::clamp(caret, 0, static_cast<int>(box.size()));
+    if (c == '\b') {
+        if (selectAll)
+            box.clear();
+        else if (caret > 0)
+            box.erase(static_cast<std::size_t>(caret - 1), 1);
+    } else if (static_cast<unsigned char>(c) >= 32) {
+        if (selectAll)
+            box = std::string(1, c);
+        else if (box.size() < TSpinModel::MaxLength)
+            box.insert(static_cast<std::size_t>(caret), 1, c);
+    }
+    if (box == m.Text())
+        return false;
+    return m.BoxEdited(box);
 }
 
 }  // namespace
@@ -59,8 +88,7 @@ TEST(SpinModel, WriteAfterWindowExistsRunsChangeCheck)
 TEST(SpinModel, BackspaceAfterLoadedThreeShowsOneSilently)
 {
     TSpinModel m = CreatedWith(3);
-    m.PlaceCaret(1);
-    EXPECT_FALSE(m.TypeChar('\b', false));
+    EXPECT_FALSE(TypeInBox(m, '\b', false, 1));
     EXPECT_EQ(m.Text(), "1");
     EXPECT_EQ(m.ChangeCount(), 0);
     EXPECT_TRUE(m.StepUp());
@@ -74,7 +102,7 @@ TEST(SpinModel, DownThenBackspaceReportsTwice)
     EXPECT_TRUE(m.StepDown());
     EXPECT_EQ(m.Text(), "2");
     EXPECT_EQ(m.LastReported(), 2.0);
-    EXPECT_TRUE(m.TypeChar('\b', true));
+    EXPECT_TRUE(TypeInBox(m, '\b', true));
     EXPECT_EQ(m.Text(), "1");
     EXPECT_EQ(m.ChangeCount(), 2);
 }
@@ -89,7 +117,7 @@ TEST(SpinModel, TypedOverSelectionIsCheckedAndClamped)
                         {'0', "1"}, {'-', "1"}, {'+', "1"}, {'1', "1"}};
     for (const Row& r : rows) {
         TSpinModel m = CreatedWith(3);
-        m.TypeChar(r.typed, true);
+        TypeInBox(m, r.typed, true);
         EXPECT_EQ(m.Text(), r.shown) << "typed " << r.typed;
     }
 }
@@ -97,9 +125,9 @@ TEST(SpinModel, TypedOverSelectionIsCheckedAndClamped)
 TEST(SpinModel, SevenOverThreeReportsUnlessAlreadyFive)
 {
     TSpinModel m = CreatedWith(3);
-    EXPECT_TRUE(m.TypeChar('7', true));
+    EXPECT_TRUE(TypeInBox(m, '7', true));
     EXPECT_EQ(m.LastReported(), 5.0);
-    EXPECT_FALSE(m.TypeChar('7', true));
+    EXPECT_FALSE(TypeInBox(m, '7', true));
     EXPECT_EQ(m.Text(), "5");
     EXPECT_EQ(m.ChangeCount(), 1);
 }
@@ -118,8 +146,8 @@ TEST(SpinModel, CharacterFilter)
 TEST(SpinModel, RefusedCharacterChangesNothing)
 {
     TSpinModel m = CreatedWith(3);
-    EXPECT_FALSE(m.TypeChar('a', true));
-    EXPECT_FALSE(m.TypeChar('.', true));
+    EXPECT_FALSE(TypeInBox(m, 'a', true));
+    EXPECT_FALSE(TypeInBox(m, '.', true));
     EXPECT_EQ(m.Text(), "3");
     EXPECT_FALSE(m.Modified());
 }
@@ -127,11 +155,9 @@ TEST(SpinModel, RefusedCharacterChangesNothing)
 TEST(SpinModel, SecondDigitRefusedByLengthLimit)
 {
     TSpinModel m = CreatedWith(3);
-    m.PlaceCaret(1);
-    EXPECT_FALSE(m.TypeChar('4', false));
+    EXPECT_FALSE(TypeInBox(m, '4', false, 1));
     EXPECT_EQ(m.Text(), "3");
-    m.PlaceCaret(0);
-    EXPECT_FALSE(m.TypeChar('4', false));
+    EXPECT_FALSE(TypeInBox(m, '4', false, 0));
     EXPECT_EQ(m.Text(), "3");
     EXPECT_FALSE(m.Modified());
 }
@@ -139,9 +165,9 @@ TEST(SpinModel, SecondDigitRefusedByLengthLimit)
 TEST(SpinModel, EnterAndEscLeaveTextAlone)
 {
     TSpinModel m = CreatedWith(3);
-    EXPECT_FALSE(m.TypeChar('\r', true));
-    EXPECT_FALSE(m.TypeChar('\x1b', false));
-    EXPECT_FALSE(m.TypeChar('\0', true));  // discarded by the key handler
+    EXPECT_FALSE(TypeInBox(m, '\r', true));
+    EXPECT_FALSE(TypeInBox(m, '\x1b', false));
+    EXPECT_FALSE(TypeInBox(m, '\0', true));  // discarded by the key handler
     EXPECT_EQ(m.Text(), "3");
 }
 
@@ -189,7 +215,7 @@ TEST(SpinModel, ValueReading)
     const Row rows[] = {{"", "1"}, {"x", "1"}, {"42", "4"}, {"-5", "1"}, {"+", "1"}, {" 3", "1"}};
     for (const Row& r : rows) {
         TSpinModel m = CreatedWith(3);
-        m.Paste(r.pasted, true);
+        m.BoxEdited(r.pasted);
         EXPECT_EQ(m.Text(), r.shown) << "pasted '" << r.pasted << "'";
     }
 }
@@ -197,11 +223,11 @@ TEST(SpinModel, ValueReading)
 TEST(SpinModel, CaretRestoredAfterCheck)
 {
     TSpinModel m = CreatedWith(3);
-    m.TypeChar('8', true);
+    TypeInBox(m, '8', true);
     EXPECT_EQ(m.Text(), "5");
-    EXPECT_EQ(m.Caret(), 1);
-    m.PlaceCaret(7);
-    EXPECT_EQ(m.Caret(), 1);
+    EXPECT_EQ(TSpinModel::CaretAfterCheck(1, m.Text()), 1);
+    EXPECT_EQ(TSpinModel::CaretAfterCheck(7, m.Text()), 1);
+    EXPECT_EQ(TSpinModel::CaretAfterCheck(-3, m.Text()), 0);
 }
 
 TEST(SpinModel, LeavingRewritesWithoutReport)

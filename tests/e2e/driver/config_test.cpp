@@ -312,6 +312,7 @@ public:
 
     HWND Top = nullptr;
     HWND Child = nullptr;
+    HWND Owned = nullptr;  // a small top-level window owned by Top, as a settings page's own dialog
 
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -331,6 +332,8 @@ private:
                                     nullptr, windowClass.hInstance, nullptr);
         self->Child = CreateWindowExA(0, "STATIC", "preview", WS_CHILD | WS_VISIBLE, 20, 20, 152, 112, self->Top,
                                       nullptr, windowClass.hInstance, nullptr);
+        self->Owned = CreateWindowExA(0, "KestraneE2EHost", "Screen Saver Settings", WS_POPUP | WS_CAPTION,
+                                      150, 150, 300, 200, self->Top, nullptr, windowClass.hInstance, nullptr);
         SetEvent(self->ready_);
         MSG msg;
         while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -706,6 +709,149 @@ E2E_TEST(config, AboutBoxOffersTheProductAndOrderPages) {
             ++launched;
         }
     }
+    PostMessageA(d.Form, WM_CLOSE, 0, 0);
+    E2E_CHECK(Ended(process));
+}
+
+namespace {
+
+// A second start while the dialog runs: refused at once, after bringing the
+// first copy forward.
+void StartSecondCopy() {
+    e2e::Process second = e2e::Process::Start("/c");
+    DWORD code = 99;
+    E2E_CHECK(second.WaitExit(5000, &code));
+    E2E_CHECK_EQ(code, 0ul);
+}
+
+// The window that has the keyboard once the second start is over.
+bool HasTheKeyboard(HWND window) {
+    return e2e::WaitUntil([&] { return GetForegroundWindow() == window; }, 3000);
+}
+
+}  // namespace
+
+E2E_TEST(config, ASecondStartLeavesTheRunningDialogReadyForTheKeyboard) {
+    CleanSettings clean;
+    {
+        e2e::Process process = e2e::Process::Start("/c");
+        ConfigDialog d = WaitForConfig(process);
+        e2e::PressKey(VK_DOWN);  // a change that Esc must not keep
+        E2E_CHECK(e2e::WaitUntil([&] { return d.ApplyEnabled(); }, 2000));
+        StartSecondCopy();
+        E2E_CHECK(HasTheKeyboard(d.Form));
+        E2E_CHECK(e2e::WaitUntil([&] { return FocusOf(d.Form) == d.Cover; }, 2000));
+        const DWORD start = GetTickCount();
+        e2e::PressKey(VK_ESCAPE);
+        E2E_CHECK(process.WaitExit(1000));
+        e2e::Note("Esc ended the first copy " + std::to_string(GetTickCount() - start) + " ms after the key");
+        E2E_CHECK_EQ(e2e::ValueCount(), 0);
+    }
+    {
+        e2e::Process process = e2e::Process::Start("/c");
+        ConfigDialog d = WaitForConfig(process);
+        StartSecondCopy();
+        E2E_CHECK(HasTheKeyboard(d.Form));
+        e2e::PressKey(VK_RETURN);
+        E2E_CHECK(Ended(process));
+        ExpectSaved(1, 2, 1, 1, kDefaultLine1, kDefaultLine2);
+    }
+}
+
+E2E_TEST(config, ASecondStartBringsTheOpenAboutBoxForward) {
+    CleanSettings clean;
+    e2e::Process process = e2e::Process::Start("/c");
+    ConfigDialog d = WaitForConfig(process);
+    ClickCentre(d.About);
+    HWND about = WaitForAbout(process);
+    E2E_REQUIRE(about != nullptr);
+    StartSecondCopy();
+    E2E_CHECK(HasTheKeyboard(about));
+    e2e::PressKey(VK_ESCAPE);
+    E2E_CHECK(AboutGone(process));
+    E2E_CHECK(process.Running());
+    E2E_CHECK(HasTheKeyboard(d.Form));
+    e2e::PressKey(VK_ESCAPE);
+    E2E_CHECK(Ended(process));
+    E2E_CHECK_EQ(e2e::ValueCount(), 0);
+}
+
+E2E_TEST(config, AboutBoxOpensWithItsCaptionOnTheScreen) {
+    CleanSettings clean;
+    e2e::Process process = e2e::Process::Start("");
+    ConfigDialog d = WaitForConfig(process);
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    RECT form{};
+    GetWindowRect(d.Form, &form);
+    e2e::Note("dialog at (" + std::to_string(form.left) + ", " + std::to_string(form.top) + ")");
+    ClickCentre(d.About);
+    HWND about = WaitForAbout(process);
+    E2E_REQUIRE(about != nullptr);
+    RECT box{};
+    GetWindowRect(about, &box);
+    e2e::Note("About box at (" + std::to_string(box.left) + ", " + std::to_string(box.top) + ")");
+    // Centred over a dialog at the top of the screen it would start above it.
+    E2E_CHECK(box.left >= work.left && box.top >= work.top);
+    E2E_CHECK(box.right <= work.right && box.bottom <= work.bottom);
+    e2e::PressKey(VK_ESCAPE);
+    E2E_REQUIRE(AboutGone(process));
+
+    // Over a centred dialog the box stays exactly where the centring puts it.
+    const int fw = form.right - form.left;
+    const int fh = form.bottom - form.top;
+    const int fx = (work.right - work.left - fw) / 2;
+    const int fy = (work.bottom - work.top - fh) / 2;
+    SetWindowPos(d.Form, nullptr, fx, fy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    E2E_CHECK(e2e::WaitUntil([&] { return e2e::Describe(d.Form).Rect.left == fx; }, 2000));
+    ClickCentre(d.About);
+    about = WaitForAbout(process);
+    E2E_REQUIRE(about != nullptr);
+    GetWindowRect(about, &box);
+    const int bw = box.right - box.left;
+    const int bh = box.bottom - box.top;
+    E2E_CHECK_EQ(static_cast<int>(box.left), fx + (fw - bw) / 2);
+    E2E_CHECK_EQ(static_cast<int>(box.top), fy + (fh - bh) / 2);
+    e2e::PressKey(VK_ESCAPE);
+    E2E_CHECK(AboutGone(process));
+    PostMessageA(d.Form, WM_CLOSE, 0, 0);
+    E2E_CHECK(Ended(process));
+}
+
+E2E_TEST(config, BareSwitchOverAForegroundWindowWithAParentCentresOnTheParent) {
+    CleanSettings clean;
+    HostWindow host;
+    E2E_REQUIRE(host.Top != nullptr && host.Owned != nullptr);
+    ShowWindow(host.Owned, SW_SHOW);
+    SetForegroundWindow(host.Owned);
+    E2E_REQUIRE(e2e::WaitUntil([&] { return GetForegroundWindow() == host.Owned; }, 2000));
+    // "/c" alone takes the foreground window, whose parent the dialog covers.
+    e2e::Process process = e2e::Process::Start("/c");
+    HWND form = e2e::WaitForWindow(process.Id(), kConfigClass, 10000);
+    E2E_REQUIRE(form != nullptr);
+    E2E_CHECK(!IsWindowEnabled(host.Top));
+    RECT r{};
+    GetWindowRect(form, &r);
+    E2E_CHECK_EQ(static_cast<int>(r.left), 400 - (r.right - r.left) / 2);
+    E2E_CHECK_EQ(static_cast<int>(r.top), 300 - (r.bottom - r.top) / 2);
+    PostMessageA(form, WM_CLOSE, 0, 0);
+    E2E_CHECK(Ended(process));
+    E2E_CHECK(IsWindowEnabled(host.Top));
+}
+
+E2E_TEST(config, AboutBoxCloseBoxOpensNothing) {
+    CleanSettings clean;
+    UrlRecorder recorder;
+    e2e::Process process = e2e::Process::Start("");
+    ConfigDialog d = WaitForConfig(process);
+    ClickCentre(d.About);
+    HWND about = WaitForAbout(process);
+    E2E_REQUIRE(about != nullptr);
+    PostMessageA(about, WM_SYSCOMMAND, SC_CLOSE, 0);
+    E2E_CHECK(AboutGone(process));
+    E2E_CHECK(process.Running());
+    Sleep(1500);
+    E2E_CHECK_EQ(recorder.Urls().size(), 0u);
     PostMessageA(d.Form, WM_CLOSE, 0, 0);
     E2E_CHECK(Ended(process));
 }
