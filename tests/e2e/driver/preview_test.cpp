@@ -1,5 +1,6 @@
 // The preview drawn into a host window of another program: fitting, the
 // blink with the clock, and the ends (host gone, hidden, never there).
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <sstream>
@@ -296,4 +297,67 @@ E2E_TEST(preview, AnswersMessagesWhileBlinkingAndEndsOnACloseRequest) {
     DWORD exitCode = 99;
     E2E_CHECK(saver.WaitExit(1000, &exitCode));
     E2E_CHECK_EQ(exitCode, 0UL);
+}
+
+namespace {
+
+struct TChange {
+    double T = 0;
+    int Second = 0, Millisecond = 0;
+    char State = '?';
+};
+
+std::vector<TChange> ChangesOf(const HostReport& r) {
+    std::vector<TChange> changes;
+    for (const std::string& line : r.Changes) {
+        TChange c;
+        char state = '?';
+        if (std::sscanf(line.c_str(), "change t=%lf local=%d.%d state=%c", &c.T, &c.Second, &c.Millisecond, &state) ==
+            4) {
+            c.State = state;
+            changes.push_back(c);
+        }
+    }
+    return changes;
+}
+
+// The first time the logo shows in the host.
+const TChange* FirstLogo(const std::vector<TChange>& changes) {
+    for (const TChange& c : changes) {
+        if (c.State == 'L') return &c;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+E2E_TEST(preview, StartedInAnOddSecondDrawsNothingUntilTheNextEvenOne) {
+    HostReport r = RunHost("152 112 --start-in odd --duration 3500", 20000);
+    NoteReport(r);
+    const std::vector<TChange> changes = ChangesOf(r);
+    const TChange* logo = FirstLogo(changes);
+    E2E_REQUIRE(logo != nullptr);
+    e2e::Note("first logo at t=" + std::to_string(static_cast<int>(logo->T)) + " local=" +
+              std::to_string(logo->Second) + "." + std::to_string(logo->Millisecond));
+    for (const TChange& c : changes) {
+        if (&c == logo) break;
+        E2E_CHECK(c.State == 'B');  // nothing of the logo before it
+    }
+    // Drawn when the even second begins, about a second after the start.
+    E2E_CHECK_EQ(logo->Second % 2, 0);
+    E2E_CHECK(logo->Millisecond <= 60);
+    E2E_CHECK(logo->T >= 900 && logo->T <= 1100);
+}
+
+E2E_TEST(preview, StartedInAnEvenSecondWithTheHostShownDrawsAtOnce) {
+    HostReport r = RunHost("152 112 --start-in even --duration 2500", 20000);
+    NoteReport(r);
+    const TChange* logo = FirstLogo(ChangesOf(r));
+    E2E_REQUIRE(logo != nullptr);
+    e2e::Note("first logo at t=" + std::to_string(static_cast<int>(logo->T)) + " local=" +
+              std::to_string(logo->Second) + "." + std::to_string(logo->Millisecond));
+    // In the same even second it started in: the host was there, so no
+    // waiting for it, and no waiting for a boundary either.
+    E2E_CHECK_EQ(logo->Second % 2, 0);
+    E2E_CHECK(logo->T < 900);
 }

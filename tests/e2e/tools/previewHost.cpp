@@ -15,6 +15,7 @@
 //     --cpu-from ms / --cpu-to ms   window for the saver's CPU time
 //     --wait-exit ms       how long to wait for the saver at the end (5000)
 //     --samples            print every sample
+//     --start-in even|odd  start the saver just after that kind of second begins
 #include <windows.h>
 
 #include <algorithm>
@@ -39,6 +40,7 @@ struct Options {
     bool HiddenStart = false, NoSaver = false, PrintSamples = false;
     int Interval = 2, Settle = 2000, WaitExit = 5000;
     int CpuFrom = -1, CpuTo = -1;
+    int StartParity = -1;  // 0 even, 1 odd, -1 any time
 };
 
 struct Sample {
@@ -115,6 +117,11 @@ bool ParseOptions(int argc, char** argv, Options& o) {
         else if (a == "--wait-exit") next(o.WaitExit);
         else if (a == "--cpu-from") next(o.CpuFrom);
         else if (a == "--cpu-to") next(o.CpuTo);
+        else if (a == "--start-in" && i + 1 < argc) {
+            const std::string parity = argv[++i];
+            if (parity != "even" && parity != "odd") return false;
+            o.StartParity = parity == "odd" ? 1 : 0;
+        }
         else return false;
     }
     if (o.DestroyAfter < 0 || o.DestroyAfter > o.Duration) o.DestroyAfter = o.Duration;
@@ -229,6 +236,19 @@ int main(int argc, char** argv) {
     Pump();
 
     PROCESS_INFORMATION saver{};
+    if (o.StartParity >= 0) {
+        // Into the other kind of second first, then just across the boundary.
+        auto parity = [] {
+            SYSTEMTIME now;
+            GetLocalTime(&now);
+            return now.wSecond % 2;
+        };
+        while (parity() == o.StartParity) Sleep(1);
+        while (parity() != o.StartParity) Sleep(1);
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        std::printf("event name=start_second local=%d.%03d\n", now.wSecond, now.wMilliseconds);
+    }
     if (!o.NoSaver) {
         std::string commandLine = "\"" + o.Scr + "\" /p " + std::to_string(handle);
         std::vector<char> buffer(commandLine.begin(), commandLine.end());
