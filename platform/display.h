@@ -13,6 +13,8 @@ struct TVirtualDesktop {
 
 // The bounding rectangle of all monitors.
 TVirtualDesktop VirtualDesktop();
+// Whether a screen point lies on a monitor.
+bool PointOnAMonitor(int32_t x, int32_t y);
 // The cursor's screen position; false when the system refuses it.
 bool TryGetCursorPos(int32_t& x, int32_t& y);
 // One decrement (false) or increment (true) of the cursor display count.

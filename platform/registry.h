@@ -33,6 +33,9 @@ constexpr uint32_t RegKeyAllAccess = 0xF003F;
 // Opaque key identifier; 0 is never a valid open key.
 using TRegKey = uint64_t;
 
+// The hives a key may be opened in for reading.
+enum class TRegHive { CurrentUser, LocalMachine };
+
 class IRegistryApi {
 public:
     virtual ~IRegistryApi() = default;
@@ -40,6 +43,9 @@ public:
     // RegCreateKeyExA below HKEY_CURRENT_USER, non-volatile, no class, no security attributes:
     // opens the key or creates it when missing. key is set only on success.
     virtual int32_t CreateKey(const std::string& path, uint32_t access, TRegKey& key) = 0;
+
+    // RegOpenKeyExA with read access only, in the 64-bit view; never creates the key.
+    virtual int32_t OpenKeyForReading(TRegHive hive, const std::string& path, TRegKey& key) = 0;
 
     // RegQueryValueExA without a buffer: the value's type and data size.
     virtual int32_t QueryValueInfo(TRegKey key, const std::string& name, uint32_t& type,
@@ -63,6 +69,7 @@ public:
 class TNoRegistryApi final : public IRegistryApi {
 public:
     int32_t CreateKey(const std::string&, uint32_t, TRegKey&) override { return RegAccessDenied; }
+    int32_t OpenKeyForReading(TRegHive, const std::string&, TRegKey&) override { return RegFileNotFound; }
     int32_t QueryValueInfo(TRegKey, const std::string&, uint32_t&, uint32_t&) override {
         return RegInvalidHandle;
     }

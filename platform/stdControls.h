@@ -23,6 +23,9 @@ public:
     // Text extent of a caption in this label's font (lines broken at CR).
     void SetAutoSize(bool on) { autoSize_ = on; }
     void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height);
+    // Keeps the size; form coordinates.
+    void MoveTo(int32_t left, int32_t top);
+    void SetVisible(bool visible);
     // Vertically centred text in a box taller than the text.
     void SetCentreVertically(bool on) { centreVertically_ = on; }
     void SetHandCursor(bool on) { handCursor_ = on; }

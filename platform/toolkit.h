@@ -261,6 +261,10 @@ public:
     // Scale of the stored 96-DPI layout on the form's monitor.
     int32_t Scale(int32_t designPixels) const;
     int32_t Dpi() const { return dpi_; }
+    // The window moved to a monitor of another DPI (WM_DPICHANGED).
+    void SetDpi(int32_t dpi) {
+        if (dpi >= 48) dpi_ = dpi;
+    }
     Hfont Font() const { return font_; }
     // Size of one line of text in the form's font (the system's GUI font
     // when the form has none of its own), '&' measured as written.

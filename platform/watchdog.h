@@ -12,6 +12,8 @@ namespace platform {
 // allocate nothing, take no lock that another thread may hold and wait for
 // nothing.
 using TEmergencyExit = void (*)() noexcept;
+// Read on the watchdog's thread: when a key ended the band (0 for never).
+using TKeySignal = int64_t (*)() noexcept;
 
 class TBandWatchdog {
 public:
@@ -20,7 +22,8 @@ public:
     TBandWatchdog(const TBandWatchdog&) = delete;
     TBandWatchdog& operator=(const TBandWatchdog&) = delete;
     // Watches band from now on.
-    void Start(tk::Hwnd band, int32_t startX, int32_t startY, TEmergencyExit emergencyExit);
+    void Start(tk::Hwnd band, int32_t startX, int32_t startY, TEmergencyExit emergencyExit,
+               TKeySignal keySignal = nullptr);
     void Stop();
     bool Running() const { return thread_ != nullptr; }
     // Left by the user-interface thread at each poll: it still runs.
@@ -28,6 +31,9 @@ public:
     // The user-interface thread saw the operator move: the band must be gone
     // within the grace time.
     void NoteMoved();
+    // The cursor's place to compare against changed (the system moved the
+    // cursor when the desktop shrank).
+    void SetStart(int32_t x, int32_t y);
 
     struct TShared;
 

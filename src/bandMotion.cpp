@@ -124,3 +124,50 @@ THookVerdict ClassifyQueuedMessage(uint32_t message, uint64_t lParam, int32_t ba
         return THookVerdict::Ignore;
     }
 }
+
+namespace {
+
+// As MulDiv: the product rounded half away from zero.
+int32_t ScaleToDpi(int32_t designPixels, int32_t dpi)
+{
+    const int64_t product = static_cast<int64_t>(designPixels) * (dpi > 0 ? dpi : 96);
+    return Saturate((product + (product >= 0 ? 48 : -48)) / 96);
+}
+
+}  // namespace
+
+TBandTextPlaces BandTextPlaces(int32_t dpi)
+{
+    return TBandTextPlaces{ScaleToDpi(10, dpi), ScaleToDpi(10, dpi), ScaleToDpi(24, dpi)};
+}
+
+TCursorVerdict JudgeCursor(int32_t startX, int32_t startY, int32_t x, int32_t y, bool savedPlaceOnAMonitor)
+{
+    if (!Beyond(startX, x) && !Beyond(startY, y)) {
+        return TCursorVerdict::Stay;
+    }
+    return savedPlaceOnAMonitor ? TCursorVerdict::Dismiss : TCursorVerdict::FollowSystem;
+}
+
+bool TMoveFilter::Counts(bool beyondDeadZone, bool settling, bool fromPoll)
+{
+    if (!beyondDeadZone) {
+        if (fromPoll) {
+            pending_ = false;
+        }
+        return false;
+    }
+    if (!settling) {
+        pending_ = false;
+        return true;
+    }
+    if (!fromPoll) {
+        return false;
+    }
+    if (pending_) {
+        pending_ = false;
+        return true;
+    }
+    pending_ = true;
+    return false;
+}

@@ -82,3 +82,37 @@ constexpr uint32_t kWmMouseMove = 0x0200;
 // client coordinates of the band, which starts at (bandLeft, bandTop).
 THookVerdict ClassifyQueuedMessage(uint32_t message, uint64_t lParam, int32_t bandLeft, int32_t bandTop,
                                    int32_t startX, int32_t startY);
+
+// Where the two text lines' cells start on the band picture: (10, 10) and
+// (10, 24) at 96 DPI, scaled to the monitor's DPI and rounded to nearest,
+// so that the 8-point font's taller cells never overlap.
+struct TBandTextPlaces {
+    int32_t Left;
+    int32_t Top1;
+    int32_t Top2;
+};
+TBandTextPlaces BandTextPlaces(int32_t dpi);
+
+enum class TCursorVerdict {
+    Stay,          // within the dead zone
+    Dismiss,       // the operator moved
+    FollowSystem,  // the system moved it: where it is now becomes the saved place
+};
+
+// A cursor read against its saved place. Only when the saved place lies on
+// no monitor any more (the desktop shrank under it) can the system have
+// moved the cursor by itself; any other move is the operator's.
+TCursorVerdict JudgeCursor(int32_t startX, int32_t startY, int32_t x, int32_t y, bool savedPlaceOnAMonitor);
+
+// Right after a display change the window system may report for a moment a
+// cursor place where the cursor does not rest (Wine does while it resizes
+// its desktop). While that may happen a move counts only when two polls in
+// a row see it; mouse messages wait for the poll. At any other time the
+// first sight of a move counts.
+class TMoveFilter {
+public:
+    bool Counts(bool beyondDeadZone, bool settling, bool fromPoll);
+
+private:
+    bool pending_ = false;
+};

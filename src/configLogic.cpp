@@ -3,6 +3,9 @@
 #include <cmath>
 #include <limits>
 
+#include "src/bandMotion.h"
+#include "src/cfgSources.h"
+
 namespace {
 
 constexpr int32_t CoverItems = 4;
@@ -38,19 +41,62 @@ int32_t SaturateToInt32(int64_t v)
 
 }  // namespace
 
+namespace {
+
+bool SettingDiffers(int setting, const TConfigControls& controls, const TCfg& cfg)
+{
+    switch (setting) {
+    case stCoverArea:
+        return controls.CoverIndex != cfg.CoverArea;
+    case stTransitionTime:
+        return controls.TransitionValue != static_cast<double>(cfg.TransitionTime);
+    case stMovementType:
+        return controls.MovementIndex != cfg.MovementType;
+    case stDrawBorders:
+        return controls.Borders != cfg.DrawBorders;
+    case stTextLine1:
+        return controls.Line1 != cfg.TextLine1;
+    case stTextLine2:
+        return controls.Line2 != cfg.TextLine2;
+    default:
+        return false;
+    }
+}
+
+bool ControlDiffers(int setting, const TConfigControls& a, const TConfigControls& b)
+{
+    switch (setting) {
+    case stCoverArea:
+        return a.CoverIndex != b.CoverIndex;
+    case stTransitionTime:
+        return a.TransitionValue != b.TransitionValue;
+    case stMovementType:
+        return a.MovementIndex != b.MovementIndex;
+    case stDrawBorders:
+        return a.Borders != b.Borders;
+    case stTextLine1:
+        return a.Line1 != b.Line1;
+    case stTextLine2:
+        return a.Line2 != b.Line2;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
 bool ControlsDifferFromCfg(const TConfigControls& controls, const TCfg& cfg)
 {
-    if (controls.CoverIndex != cfg.CoverArea)
-        return true;
-    if (controls.TransitionValue != static_cast<double>(cfg.TransitionTime))
-        return true;
-    if (controls.MovementIndex != cfg.MovementType)
-        return true;
-    if (controls.Borders != cfg.DrawBorders)
-        return true;
-    if (controls.Line1 != cfg.TextLine1)
-        return true;
-    return controls.Line2 != cfg.TextLine2;
+    return ControlsDifferFromCfg(controls, cfg, TCfgSources{});
+}
+
+bool ControlsDifferFromCfg(const TConfigControls& controls, const TCfg& cfg, const TCfgSources& sources)
+{
+    for (int setting = 0; setting < kSettingCount; ++setting) {
+        if (!sources.Enforced(setting) && SettingDiffers(setting, controls, cfg))
+            return true;
+    }
+    return false;
 }
 
 TCfg ApplyControls(const TConfigControls& controls, TCfg base)
@@ -62,6 +108,49 @@ TCfg ApplyControls(const TConfigControls& controls, TCfg base)
     base.TextLine1 = controls.Line1;
     base.TextLine2 = controls.Line2;
     return base;
+}
+
+TCfg ApplyControls(const TConfigControls& controls, TCfg base, const TCfgSources& sources)
+{
+    const TCfg applied = ApplyControls(controls, base);
+    if (!sources.Enforced(stCoverArea))
+        base.CoverArea = applied.CoverArea;
+    if (!sources.Enforced(stTransitionTime))
+        base.TransitionTime = applied.TransitionTime;
+    if (!sources.Enforced(stMovementType))
+        base.MovementType = applied.MovementType;
+    if (!sources.Enforced(stDrawBorders))
+        base.DrawBorders = applied.DrawBorders;
+    if (!sources.Enforced(stTextLine1))
+        base.TextLine1 = applied.TextLine1;
+    if (!sources.Enforced(stTextLine2))
+        base.TextLine2 = applied.TextLine2;
+    return base;
+}
+
+TConfigControls ControlsFromCfg(const TCfg& cfg, const TCfgSources& sources)
+{
+    TConfigControls c = ControlsFromCfg(cfg);
+    // An enforced value shows as the band uses it.
+    if (sources.Enforced(stCoverArea))
+        c.CoverIndex = ClampCoverArea(cfg.CoverArea);
+    if (sources.Enforced(stTransitionTime))
+        c.TransitionValue = ClampTransitionTime(cfg.TransitionTime);
+    if (sources.Enforced(stMovementType))
+        c.MovementIndex = cfg.MovementType != 0 ? 1 : 0;
+    return c;
+}
+
+void TakeChangedRecommendations(const TConfigControls& controls, const TConfigControls& loaded,
+                                TCfgSources& sources)
+{
+    for (int setting = 0; setting < kSettingCount; ++setting) {
+        const TSettingSource source = sources.Of[setting];
+        const bool recommended =
+            source == TSettingSource::RecommendedForMachine || source == TSettingSource::RecommendedForUser;
+        if (recommended && ControlDiffers(setting, controls, loaded))
+            sources.Of[setting] = TSettingSource::Own;
+    }
 }
 
 TConfigControls ControlsFromCfg(const TCfg& cfg)
@@ -83,7 +172,12 @@ TConfigControls ControlsFromCfg(const TCfg& cfg)
 
 bool ApplyEnabledAfterLoad(const TCfg& cfg)
 {
-    const TConfigControls loaded = ControlsFromCfg(cfg);
+    return ApplyEnabledAfterLoad(cfg, TCfgSources{});
+}
+
+bool ApplyEnabledAfterLoad(const TCfg& cfg, const TCfgSources& sources)
+{
+    const TConfigControls loaded = ControlsFromCfg(cfg, sources);
     // The controls as the layout creates them.
     TConfigControls shown{-1, 1.0, -1, false, std::string(), std::string()};
     bool enabled = false;
@@ -95,15 +189,15 @@ bool ApplyEnabledAfterLoad(const TCfg& cfg)
 
     if (loaded.Borders) {
         shown.Borders = true;
-        enabled = ControlsDifferFromCfg(shown, cfg);
+        enabled = ControlsDifferFromCfg(shown, cfg, sources);
     }
     if (!loaded.Line1.empty()) {
         shown.Line1 = loaded.Line1;
-        enabled = ControlsDifferFromCfg(shown, cfg);
+        enabled = ControlsDifferFromCfg(shown, cfg, sources);
     }
     if (!loaded.Line2.empty()) {
         shown.Line2 = loaded.Line2;
-        enabled = ControlsDifferFromCfg(shown, cfg);
+        enabled = ControlsDifferFromCfg(shown, cfg, sources);
     }
     return enabled;
 }

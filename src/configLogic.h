@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "unitRegistry.h"
+#include "src/cfgSources.h"
+#include "src/unitRegistry.h"
 
 // What the six input controls show.
 struct TConfigControls {
@@ -18,17 +19,31 @@ struct TConfigControls {
 
 // Whether any control differs from the settings; the comparison that sets Apply's state.
 bool ControlsDifferFromCfg(const TConfigControls& controls, const TCfg& cfg);
+// The same, leaving out the settings a policy enforces.
+bool ControlsDifferFromCfg(const TConfigControls& controls, const TCfg& cfg, const TCfgSources& sources);
 
 // base with the controls copied into its six settings; the time is truncated toward zero.
 TCfg ApplyControls(const TConfigControls& controls, TCfg base);
+// The same for the settings that no policy enforces; base keeps the enforced ones.
+TCfg ApplyControls(const TConfigControls& controls, TCfg base, const TCfgSources& sources);
+
+// A recommended setting whose control no longer shows what it showed when loaded becomes
+// the user's own, so that it is stored; an untouched one goes on following the
+// recommendation.
+void TakeChangedRecommendations(const TConfigControls& controls, const TConfigControls& loaded,
+                                TCfgSources& sources);
 
 // What the controls show once loaded from cfg: list indexes outside a list give no
 // selection, the time is held to 1..5 by the spin field.
 TConfigControls ControlsFromCfg(const TCfg& cfg);
+// The same, with each enforced setting shown as the band holds it.
+TConfigControls ControlsFromCfg(const TCfg& cfg, const TCfgSources& sources);
 
 // Apply's enabled state after the dialog has loaded its controls from cfg, following the
 // change notifications the load raises.
 bool ApplyEnabledAfterLoad(const TCfg& cfg);
+// The same, with the enforced settings left out of the comparisons.
+bool ApplyEnabledAfterLoad(const TCfg& cfg, const TCfgSources& sources);
 
 struct TRect {
     int32_t Left, Top, Right, Bottom;

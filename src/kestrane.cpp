@@ -90,6 +90,8 @@ int RunProgram() {
         tk::Application.Run();
     }
     RunExitSteps();
+    // The band is gone; a key that ended it reaches nothing until released.
+    KeyboardGuard.Finish();
     return 0;
 }
 

@@ -1,10 +1,12 @@
 #include "src/unitConfig.h"
 
 #include <stdexcept>
+#include <vector>
 
 #include "makerContact.h"
 #include "platform/display.h"
 #include "platform/shell.h"
+#include "src/cfgSources.h"
 #include "src/configLogic.h"
 #include "src/kestrane.h"
 #include "src/unitDialog.h"
@@ -53,6 +55,10 @@ constexpr uint32_t kWmActivate = 0x0006;
 constexpr uint64_t kWaInactive = 0;
 constexpr char kEsc = 27;
 constexpr char kEnter = 13;
+// The notice lines under the buttons, in 96-DPI pixels.
+constexpr int32_t kNoticeLeft = 16;
+constexpr int32_t kNoticeTop = 252;
+constexpr int32_t kNoticeLine = 16;
 
 void RegisterWidgetKinds() {
     static bool registered = false;
@@ -120,6 +126,8 @@ void TfrmConfig::ComponentsCreated() {
     labMail1 = Find<tk::TLabel>(this, "labMail1");
     labURL1 = Find<tk::TLabel>(this, "labURL1");
     labURL2 = Find<tk::TLabel>(this, "labURL2");
+    labManaged = Find<tk::TLabel>(this, "labManaged");
+    labLocks = Find<tk::TLabel>(this, "labLocks");
 }
 
 bool TfrmConfig::FormMessage(uint32_t msg, uint64_t wParam, int64_t, int64_t& result) {
@@ -146,14 +154,16 @@ void TfrmConfig::FormCreate(tk::TComponent*) {
     // The controls show what the settings give them; Apply ends in the
     // state the loading's change notifications leave, which the logic
     // decides from the settings alone.
-    const TConfigControls loaded = ControlsFromCfg(Cfg);
-    cbCoverArea->SetItemIndex(loaded.CoverIndex);
-    seTransitionTime->SetValue(loaded.TransitionValue);
-    cbMovementType->SetItemIndex(loaded.MovementIndex);
-    cbDrawBorders->SetChecked(loaded.Borders);
-    edTextLine1->SetText(loaded.Line1);
-    edTextLine2->SetText(loaded.Line2);
-    btnApply->SetEnabled(ApplyEnabledAfterLoad(Cfg));
+    loaded_ = ControlsFromCfg(Cfg, CfgSources);
+    cbCoverArea->SetItemIndex(loaded_.CoverIndex);
+    seTransitionTime->SetValue(loaded_.TransitionValue);
+    cbMovementType->SetItemIndex(loaded_.MovementIndex);
+    cbDrawBorders->SetChecked(loaded_.Borders);
+    edTextLine1->SetText(loaded_.Line1);
+    edTextLine2->SetText(loaded_.Line2);
+    btnApply->SetEnabled(ApplyEnabledAfterLoad(Cfg, CfgSources));
+    LockEnforcedControls();
+    ShowNotices();
 
     if (Mode == "C") ParentWnd = TargetWnd;
     if (ParentWnd != 0) {
@@ -162,9 +172,34 @@ void TfrmConfig::FormCreate(tk::TComponent*) {
         platform::TryGetWindowRect(parent, R);  // leaves R as it was on failure
         const int32_t width = Width();
         const int32_t height = Height();
-        TDialogPos pos = CentreAndClamp(PlainRect(R), width, height, PlainRect(platform::WorkArea()));
+        // The work area of the monitor the host lies on, so that the dialog opens there.
+        TDialogPos pos = CentreAndClamp(PlainRect(R), width, height, PlainRect(platform::WorkAreaFor(R)));
         SetBounds(pos.X, pos.Y, width, height);
     }
+}
+
+void TfrmConfig::LockEnforcedControls() {
+    tk::TWinControl* controls[kSettingCount] = {cbCoverArea, seTransitionTime, cbMovementType,
+                                                cbDrawBorders, edTextLine1,      edTextLine2};
+    for (int setting = 0; setting < kSettingCount; ++setting) {
+        if (CfgSources.Enforced(setting)) controls[setting]->SetEnabled(false);
+    }
+}
+
+void TfrmConfig::ShowNotices() {
+    std::vector<tk::TLabel*> shown;
+    if (CfgSources.AnyEnforced()) shown.push_back(labManaged);
+    if (ScreenSaverIsSecure()) shown.push_back(labLocks);
+    if (shown.empty()) return;
+    // The lines go under the buttons, and the dialog grows for them.
+    for (size_t i = 0; i < shown.size(); ++i) {
+        shown[i]->MoveTo(Scale(kNoticeLeft), Scale(kNoticeTop + kNoticeLine * static_cast<int32_t>(i)));
+        shown[i]->SetVisible(true);
+    }
+    const int32_t grow = Scale(kNoticeLine) * static_cast<int32_t>(shown.size());
+    const int32_t height = ClientHeight() + grow;
+    SetClientSize(ClientWidth(), height);
+    JvGradient1->SetBounds(JvGradient1->Left(), 0, JvGradient1->Width(), height);
 }
 
 void TfrmConfig::FormDestroy(tk::TComponent*) {
@@ -186,7 +221,7 @@ TConfigControls ReadControls(const TfrmConfig& form) {
 
 void TfrmConfig::OnAnyChange(tk::TComponent*) {
     if (btnApply == nullptr) return;  // still being built
-    btnApply->SetEnabled(ControlsDifferFromCfg(ReadControls(*this), Cfg));
+    btnApply->SetEnabled(ControlsDifferFromCfg(ReadControls(*this), Cfg, CfgSources));
 }
 
 void TfrmConfig::btnApplyClick(tk::TComponent*) {
@@ -195,7 +230,9 @@ void TfrmConfig::btnApplyClick(tk::TComponent*) {
     // A disabled button cannot keep the focus; the form hands it on to a
     // control (the one focused before, or its first).
     if (hadFocus) tk::FocusForm(this);
-    Cfg = ApplyControls(ReadControls(*this), Cfg);
+    const TConfigControls controls = ReadControls(*this);
+    TakeChangedRecommendations(controls, loaded_, CfgSources);
+    Cfg = ApplyControls(controls, Cfg, CfgSources);
     SaveCfg();
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/stdControls.h"
+#include "src/configLogic.h"
 #include "platform/toolkit.h"
 #include "widgets/JvGradient.h"
 #include "widgets/JvSpinEdit.h"
@@ -31,6 +32,8 @@ public:
     tk::TLabel* labMail1 = nullptr;
     tk::TLabel* labURL1 = nullptr;
     tk::TLabel* labURL2 = nullptr;
+    tk::TLabel* labManaged = nullptr;
+    tk::TLabel* labLocks = nullptr;
 
     void FormCreate(tk::TComponent* sender);
     void FormDestroy(tk::TComponent* sender);
@@ -55,7 +58,14 @@ protected:
     bool FormMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int64_t& result) override;
 
 private:
+    // Enforced settings show their value in controls the user cannot reach.
+    void LockEnforcedControls();
+    // The lines on managed settings and on the lock after the saver.
+    void ShowNotices();
+
     tk::TWinControl* lastFocused_ = nullptr;
+    // What the controls showed once loaded: an untouched recommendation stays one.
+    TConfigControls loaded_{};
 };
 
 extern TfrmConfig* frmConfig;

@@ -123,8 +123,9 @@ bool TryReadInt32(const std::string& text, uint32_t& bits)
             magnitude = (magnitude << 4) | static_cast<uint32_t>(digit);
         }
     } else {
-        // The limit of the magnitude depends on the sign: 2^31 only for "-".
-        const uint64_t limit = negative ? 2147483648ULL : 2147483647ULL;
+        // Windows documents window numbers as unsigned: without "-" every
+        // 32-bit value is one; with it, the signed range as before.
+        const uint64_t limit = negative ? 2147483648ULL : 4294967295ULL;
         uint64_t value = 0;
         for (; pos < length; ++pos) {
             const char c = text[pos];

@@ -17,7 +17,8 @@ extern uint32_t TargetWnd;
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 
 // Reads a whole text as a 32-bit integer: leading spaces, optional sign, then
-// decimal (signed 32-bit range) or hexadecimal after "$", "x", "X", "0x" or "0X"
+// decimal (-2147483648 to 4294967295, the window numbers Windows hands out
+// being unsigned) or hexadecimal after "$", "x", "X", "0x" or "0X"
 // (at most 8 significant digits, a bit pattern). False, with bits untouched,
 // when the text is no such number.
 bool TryReadInt32(const std::string& text, uint32_t& bits);

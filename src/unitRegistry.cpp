@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "src/cfgSources.h"
 #include "src/unitDialog.h"
 
 TCfg Cfg;
+TCfgSources CfgSources;
 
 namespace {
 
@@ -17,6 +19,8 @@ using platform::IRegistryApi;
 using platform::TRegKey;
 
 const char* const KeyPath = "Software\\Varnel\\KestraneWorkstation";
+const char* const PolicyPath = "Software\\Policies\\Varnel\\KestraneWorkstation";
+const char* const RecommendedPath = "Software\\Policies\\Varnel\\KestraneWorkstation\\Recommended";
 
 const char* const ReadFailureText =
     "Could not read screen saver preferences\rfrom Registry.\r\r"
@@ -99,38 +103,52 @@ bool ReadString(IRegistryApi& api, TRegKey key, const char* name, std::string& r
     return true;
 }
 
-// Each field reader: a missing value keeps the field; a failing one leaves it untouched.
-bool LoadInteger(IRegistryApi& api, TRegKey key, const char* name, int32_t& field) {
+// Reads one setting into values when it is there: false when it is there but its reader
+// does not accept it.
+bool LoadSetting(IRegistryApi& api, TRegKey key, int setting, TSourceValues& values) {
+    const char* name = kSettingNames[setting];
     if (!ValueExists(api, key, name)) return true;
-    int32_t value = 0;
-    if (!ReadInteger(api, key, name, value)) return false;
-    field = value;
+    TCfg& v = values.Values;
+    int32_t number = 0;
+    bool read = false;
+    switch (setting) {
+        case stCoverArea: read = ReadInteger(api, key, name, v.CoverArea); break;
+        case stTransitionTime: read = ReadInteger(api, key, name, v.TransitionTime); break;
+        case stMovementType: read = ReadInteger(api, key, name, v.MovementType); break;
+        case stDrawBorders:
+            read = ReadInteger(api, key, name, number);
+            if (read) v.DrawBorders = number != 0;
+            break;
+        case stTextLine1: read = ReadString(api, key, name, v.TextLine1); break;
+        case stTextLine2: read = ReadString(api, key, name, v.TextLine2); break;
+        default: break;
+    }
+    values.Has[setting] = read;
+    return read;
+}
+
+// The user's own values stop at the first failure: that setting and the ones after it
+// are not the user's.
+bool LoadOwnValues(IRegistryApi& api, TRegKey key, TSourceValues& values) {
+    for (int setting = 0; setting < kSettingCount; ++setting) {
+        if (!LoadSetting(api, key, setting, values)) return false;
+    }
     return true;
 }
 
-bool LoadBoolean(IRegistryApi& api, TRegKey key, const char* name, bool& field) {
-    if (!ValueExists(api, key, name)) return true;
-    int32_t value = 0;
-    if (!ReadInteger(api, key, name, value)) return false;
-    field = value != 0;
-    return true;
-}
-
-bool LoadString(IRegistryApi& api, TRegKey key, const char* name, std::string& field) {
-    if (!ValueExists(api, key, name)) return true;
-    std::string value;
-    if (!ReadString(api, key, name, value)) return false;
-    field = value;
-    return true;
-}
-
-bool LoadValues(IRegistryApi& api, TRegKey key) {
-    return LoadInteger(api, key, "CoverArea", Cfg.CoverArea) &&
-           LoadInteger(api, key, "TransitionTime", Cfg.TransitionTime) &&
-           LoadInteger(api, key, "MovementType", Cfg.MovementType) &&
-           LoadBoolean(api, key, "DrawBorders", Cfg.DrawBorders) &&
-           LoadString(api, key, "TextLine1", Cfg.TextLine1) &&
-           LoadString(api, key, "TextLine2", Cfg.TextLine2);
+// A policy or recommendation: read only, each value on its own, a value its reader does
+// not accept is passed over without a word.
+TSourceValues ReadManagedValues(IRegistryApi& api, platform::TRegHive hive, const char* path) {
+    TSourceValues values;
+    TRegKey key = 0;
+    try {
+        if (api.OpenKeyForReading(hive, path, key) != platform::RegOk) return values;
+        for (int setting = 0; setting < kSettingCount; ++setting) LoadSetting(api, key, setting, values);
+    } catch (...) {
+        values = TSourceValues{};
+    }
+    if (key != 0) api.CloseKey(key);
+    return values;
 }
 
 bool WriteInteger(IRegistryApi& api, TRegKey key, const char* name, int32_t value) {
@@ -148,36 +166,79 @@ bool WriteString(IRegistryApi& api, TRegKey key, const char* name, const std::st
                         static_cast<uint32_t>(data.size())) == platform::RegOk;
 }
 
+bool SaveSetting(IRegistryApi& api, TRegKey key, int setting) {
+    const char* name = kSettingNames[setting];
+    switch (setting) {
+        case stCoverArea: return WriteInteger(api, key, name, Cfg.CoverArea);
+        case stTransitionTime: return WriteInteger(api, key, name, Cfg.TransitionTime);
+        case stMovementType: return WriteInteger(api, key, name, Cfg.MovementType);
+        case stDrawBorders: return WriteInteger(api, key, name, Cfg.DrawBorders ? 1 : 0);
+        case stTextLine1: return WriteString(api, key, name, Cfg.TextLine1);
+        case stTextLine2: return WriteString(api, key, name, Cfg.TextLine2);
+        default: return true;
+    }
+}
+
+// The user's own and the default settings; an enforced or an untouched recommended one
+// keeps whatever the user's key holds.
 bool SaveValues(IRegistryApi& api, TRegKey key) {
-    return WriteInteger(api, key, "CoverArea", Cfg.CoverArea) &&
-           WriteInteger(api, key, "TransitionTime", Cfg.TransitionTime) &&
-           WriteInteger(api, key, "MovementType", Cfg.MovementType) &&
-           WriteInteger(api, key, "DrawBorders", Cfg.DrawBorders ? 1 : 0) &&
-           WriteString(api, key, "TextLine1", Cfg.TextLine1) &&
-           WriteString(api, key, "TextLine2", Cfg.TextLine2);
+    for (int setting = 0; setting < kSettingCount; ++setting) {
+        const TSettingSource source = CfgSources.Of[setting];
+        if (source != TSettingSource::Own && source != TSettingSource::Default) continue;
+        if (!SaveSetting(api, key, setting)) return false;
+    }
+    return true;
+}
+
+bool TextIsOn(IRegistryApi& api, TRegKey key, const char* name, bool& on) {
+    if (!ValueExists(api, key, name)) return false;
+    std::string text;
+    if (!ReadString(api, key, name, text)) return false;
+    // Windows reads the text as a number: any number but 0 switches it on.
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '0')) ++i;
+    on = i < text.size() && text[i] >= '1' && text[i] <= '9';
+    return true;
+}
+
+bool ReadSecureText(IRegistryApi& api, platform::TRegHive hive, const char* path, bool& on) {
+    TRegKey key = 0;
+    bool found = false;
+    try {
+        if (api.OpenKeyForReading(hive, path, key) == platform::RegOk) {
+            found = TextIsOn(api, key, "ScreenSaverIsSecure", on);
+        }
+    } catch (...) {
+        found = false;
+    }
+    if (key != 0) api.CloseKey(key);
+    return found;
 }
 
 }  // namespace
 
 void LoadCfg() {
-    Cfg.Version = "1.38";
-    Cfg.CoverArea = 1;
-    Cfg.TransitionTime = 2;
-    Cfg.MovementType = 1;
-    Cfg.DrawBorders = true;
-    Cfg.TextLine1 = "Partial Screen Saver for Kestrane Workstations";
-    Cfg.TextLine2 = "Click or move the mouse to close it...";
+    Cfg = TCfg{};
+    CfgSources = TCfgSources{};
 
     IRegistryApi& api = platform::RegistryApi();
-    TOpenKey key(api);
+    TSourceValues own;
     bool failed = false;
-    try {
-        // Without full access to the key no value counts as present: defaults, no report.
-        if (!key.Open()) return;
-        failed = !LoadValues(api, key.Id()) || !key.Close();
-    } catch (...) {
-        failed = true;
+    {
+        TOpenKey key(api);
+        try {
+            // Without full access to the key no value counts as present: no report.
+            if (key.Open()) failed = !LoadOwnValues(api, key.Id(), own) || !key.Close();
+        } catch (...) {
+            failed = true;
+        }
     }
+    const TSourceValues machinePolicy = ReadManagedValues(api, platform::TRegHive::LocalMachine, PolicyPath);
+    const TSourceValues userPolicy = ReadManagedValues(api, platform::TRegHive::CurrentUser, PolicyPath);
+    const TSourceValues machineRecommended =
+        ReadManagedValues(api, platform::TRegHive::LocalMachine, RecommendedPath);
+    const TSourceValues userRecommended = ReadManagedValues(api, platform::TRegHive::CurrentUser, RecommendedPath);
+    ResolveCfg(machinePolicy, userPolicy, own, machineRecommended, userRecommended, Cfg, CfgSources);
     if (failed) ReportFailure(ReadFailureText);
 }
 
@@ -191,4 +252,16 @@ void SaveCfg() {
         failed = true;
     }
     if (failed) ReportFailure(WriteFailureText);
+}
+
+bool ScreenSaverIsSecure() {
+    IRegistryApi& api = platform::RegistryApi();
+    bool on = false;
+    // The Windows policy decides when it is set, also to "off".
+    if (ReadSecureText(api, platform::TRegHive::CurrentUser,
+                       "Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop", on)) {
+        return on;
+    }
+    if (ReadSecureText(api, platform::TRegHive::CurrentUser, "Control Panel\\Desktop", on)) return on;
+    return false;
 }

@@ -16,7 +16,14 @@ struct TCfg {
 
 extern TCfg Cfg;
 
-// Fills Cfg from the registry (defaults where a value is missing); reports failures itself.
+struct TCfgSources;
+// Where each setting of Cfg came from (src/cfgSources.h).
+extern TCfgSources CfgSources;
+
+// Fills Cfg from the policies, the user's own values and the recommendations (defaults
+// where none has a value); reports failures of the user's own key itself.
 void LoadCfg();
-// Stores the six settings of Cfg; reports failures itself.
+// Stores the settings of Cfg that are the user's own or default; reports failures itself.
 void SaveCfg();
+// Whether Windows locks the workstation when the saver ends (password protection).
+bool ScreenSaverIsSecure();

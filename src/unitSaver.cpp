@@ -4,7 +4,6 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/display.h"
 #include "src/unitRegistry.h"
 
 TfrmSaver* frmSaver = nullptr;
@@ -13,11 +12,23 @@ int32_t StartPosY = 0;
 TMoveState MoveState;
 TRandom Generator;
 platform::TEmergencyExit SaverEmergencyExit = nullptr;
+platform::TKeyboardGuard KeyboardGuard;
 
 namespace {
 constexpr uint32_t kBlack = tk::RgbColor(0, 0, 0);
 constexpr uint32_t kWhite = tk::RgbColor(255, 255, 255);
 constexpr uint32_t kWmEraseBkgnd = 0x0014;
+constexpr uint32_t kWmDisplayChange = 0x007E;
+constexpr uint32_t kWmDpiChanged = 0x02E0;
+// Posted by the keyboard hook's thread at the key that ends the band.
+constexpr uint32_t kWmDismissKey = 0x8000 + 0x4B;
+// A cursor the system moved off a vanished part of the desktop is told from
+// the operator's move only this long after the change.
+constexpr uint64_t kSystemMoveWindowMs = 2000;
+
+bool SameDesktop(const platform::TVirtualDesktop& a, const platform::TVirtualDesktop& b) {
+    return a.Left == b.Left && a.Top == b.Top && a.Width == b.Width && a.Height == b.Height;
+}
 }  // namespace
 
 TfrmSaver::TfrmSaver() : tk::TForm("FRMSAVER") {
@@ -37,12 +48,26 @@ void TfrmSaver::ComponentsCreated() {
     }
 }
 
-bool TfrmSaver::FormMessage(uint32_t msg, uint64_t, int64_t, int64_t& result) {
-    if (msg == kWmEraseBkgnd) {
-        HandleEraseBackground(result);
-        return true;
+bool TfrmSaver::FormMessage(uint32_t msg, uint64_t wParam, int64_t, int64_t& result) {
+    switch (msg) {
+        case kWmEraseBkgnd:
+            HandleEraseBackground(result);
+            return true;
+        case kWmDisplayChange:
+            OnDisplayChange();
+            result = 0;
+            return true;
+        case kWmDpiChanged:
+            OnDpiChange(static_cast<int32_t>(wParam & 0xFFFFu));
+            result = 0;
+            return true;
+        case kWmDismissKey:
+            if (Showing()) Dismiss();
+            result = 0;
+            return true;
+        default:
+            return false;
     }
-    return false;
 }
 
 void TfrmSaver::HandleEraseBackground(int64_t& result) { result = 1; }
@@ -51,21 +76,9 @@ void TfrmSaver::FormShow(tk::TComponent*) {
     Generator.State = platform::RandomSeed();
     SetDoubleBuffered(true);
 
-    platform::TVirtualDesktop desktop = platform::VirtualDesktop();
-    TBandRect band = ComputeBandRect(TDesktop{desktop.Left, desktop.Top, desktop.Width, desktop.Height},
-                                     Cfg.CoverArea);
-    SetLeft(band.Left);
-    SetWidth(band.Width);
-    SetHeight(band.Height);
-
-    // The picture is painted on demand from these, never kept as a bitmap
-    // of the band's size: memory stays the same on any desktop.
-    imgScreen->SetBounds(0, 0, band.Width, band.Height);
-    pictureWidth_ = band.Width;
-    pictureHeight_ = band.Height;
     pictureBorders_ = Cfg.DrawBorders;
     textFont_ = tk::TFont(tk::TFontSpec{}, Dpi());
-    imgScreen->SetSinglePass(LayeredAreas());
+    LayOutBand(platform::VirtualDesktop());
     imgScreen->SetPainter([this](tk::Hdc dc, const tk::TRect& clip, int32_t x, int32_t y) {
         PaintPicture(dc, clip, x, y);
     });
@@ -90,7 +103,48 @@ void TfrmSaver::FormShow(tk::TComponent*) {
     tmrStop->SetEnabled(true);
     // Last line of defence: ends the process if the band outlives a mouse
     // move or a hung handler.
-    watchdog_.Start(Handle(), StartPosX, StartPosY, SaverEmergencyExit);
+    watchdog_.Start(Handle(), StartPosX, StartPosY, SaverEmergencyExit, &platform::TKeyboardGuard::DismissKeyAtMs);
+    // Without the hook a key still ends the band while it has the keyboard.
+    KeyboardGuard.Start(Handle(), kWmDismissKey);
+}
+
+void TfrmSaver::LayOutBand(const platform::TVirtualDesktop& desktop) {
+    desktop_ = desktop;
+    const TBandRect band =
+        ComputeBandRect(TDesktop{desktop.Left, desktop.Top, desktop.Width, desktop.Height}, Cfg.CoverArea);
+    SetLeft(band.Left);
+    SetWidth(band.Width);
+    SetHeight(band.Height);
+    // The picture is painted on demand from these, never kept as a bitmap
+    // of the band's size: memory stays the same on any desktop.
+    imgScreen->SetBounds(0, 0, band.Width, band.Height);
+    pictureWidth_ = band.Width;
+    pictureHeight_ = band.Height;
+    imgScreen->SetSinglePass(LayeredAreas());
+}
+
+void TfrmSaver::FollowDesktop(const platform::TVirtualDesktop& desktop) {
+    desktopChangedAtMs_ = platform::TickMilliseconds();
+    LayOutBand(desktop);
+    // A stepping band starts its cycle afresh over the new height.
+    MoveState = TMoveState{};
+    tmrMoveTimer(tmrMove);
+    // The next jump a full interval after this one.
+    tmrMove->SetEnabled(false);
+    tmrMove->SetEnabled(true);
+}
+
+// A cursor the system moves because its place vanished is told apart by the
+// poll (CursorSeen), which may see it before this message comes.
+void TfrmSaver::OnDisplayChange() {
+    if (Showing()) FollowDesktop(platform::VirtualDesktop());
+}
+
+void TfrmSaver::OnDpiChange(int32_t dpi) {
+    SetDpi(dpi);
+    textFont_ = tk::TFont(tk::TFontSpec{}, Dpi());
+    imgScreen->SetSinglePass(LayeredAreas());
+    Invalidate();
 }
 
 // Where the picture paints one thing over another: the border rows (black,
@@ -102,8 +156,9 @@ std::vector<tk::TRect> TfrmSaver::LayeredAreas() const {
         areas.push_back(tk::TRect{0, pictureHeight_ - 1, pictureWidth_, pictureHeight_});
     }
     const size_t visible = static_cast<size_t>(std::max(pictureWidth_, 0));
-    const int32_t left = Scale(10);
-    const int32_t tops[] = {Scale(10), Scale(24)};
+    const TBandTextPlaces places = BandTextPlaces(Dpi());
+    const int32_t left = places.Left;
+    const int32_t tops[] = {places.Top1, places.Top2};
     const std::string_view lines[] = {Cfg.TextLine1, Cfg.TextLine2};
     for (int i = 0; i < 2; ++i) {
         const tk::TExtent cell = tk::TextExtent(lines[i].substr(0, visible), textFont_);
@@ -134,13 +189,20 @@ void TfrmSaver::PaintPicture(tk::Hdc dc, const tk::TRect& clip, int32_t originX,
     const size_t visible = static_cast<size_t>(std::max(pictureWidth_, 0));
     // The 8-point font grows with the monitor's DPI; the text cells move with
     // it, or the second line's cell would cut into the first line's glyphs.
-    const int32_t textLeft = Scale(10);
-    canvas.TextOutOpaque(originX + textLeft, originY + Scale(10), line1.substr(0, visible), textFont_, kWhite, kBlack);
-    canvas.TextOutOpaque(originX + textLeft, originY + Scale(24), line2.substr(0, visible), textFont_, kWhite, kBlack);
+    const TBandTextPlaces places = BandTextPlaces(Dpi());
+    canvas.TextOutOpaque(originX + places.Left, originY + places.Top1, line1.substr(0, visible), textFont_, kWhite,
+                         kBlack);
+    canvas.TextOutOpaque(originX + places.Left, originY + places.Top2, line2.substr(0, visible), textFont_, kWhite,
+                         kBlack);
 }
 
 void TfrmSaver::tmrMoveTimer(tk::TComponent*) {
     platform::TVirtualDesktop desktop = platform::VirtualDesktop();
+    // Should the display's message be late or lost, the move itself notices.
+    if (Showing() && !SameDesktop(desktop, desktop_)) {
+        FollowDesktop(desktop);
+        return;
+    }
     TMoveInput input{};
     input.BandHeight = pictureHeight_;
     input.FormWidth = Width();
@@ -167,14 +229,42 @@ void TfrmSaver::tmrStopTimer(tk::TComponent*) {
     // One read serves both axes: each read is a trip into the window
     // system, ten times a second for as long as the band runs.
     if (!platform::TryGetCursorPos(x, y)) return;
-    if (BeyondDeadZone(StartPosX, x) || BeyondDeadZone(StartPosY, y)) Dismiss();
+    CursorSeen(x, y, true);
+}
+
+void TfrmSaver::CursorSeen(int32_t x, int32_t y, bool fromPoll) {
+    const bool beyond = BeyondDeadZone(StartPosX, x) || BeyondDeadZone(StartPosY, y);
+    if (beyond) {
+        // The poll may see a cursor the system moved before the display's
+        // message arrives.
+        const platform::TVirtualDesktop desktop = platform::VirtualDesktop();
+        if (!SameDesktop(desktop, desktop_)) FollowDesktop(desktop);
+    }
+    const bool recentChange = desktopChangedAtMs_ != 0 &&
+                              platform::TickMilliseconds() - desktopChangedAtMs_ <= kSystemMoveWindowMs;
+    if (!moveFilter_.Counts(beyond, recentChange, fromPoll)) return;
+    const bool savedOnAMonitor = !recentChange || platform::PointOnAMonitor(StartPosX, StartPosY);
+    if (JudgeCursor(StartPosX, StartPosY, x, y, savedOnAMonitor) == TCursorVerdict::FollowSystem) {
+        StartPosX = x;
+        StartPosY = y;
+        watchdog_.SetStart(x, y);
+        return;
+    }
+    Dismiss();
 }
 
 void TfrmSaver::ApplicationMessage(tk::TMessage& msg, bool&) {
-    if (ClassifyQueuedMessage(msg.Message, static_cast<uint64_t>(msg.LParam), Left(), Top(), StartPosX, StartPosY) ==
+    if (ClassifyQueuedMessage(msg.Message, static_cast<uint64_t>(msg.LParam), Left(), Top(), StartPosX, StartPosY) !=
         THookVerdict::Close) {
-        Dismiss();
+        return;
     }
+    if (msg.Message == kWmMouseMove) {
+        const uint64_t lParam = static_cast<uint64_t>(msg.LParam);
+        CursorSeen(Left() + static_cast<int32_t>(lParam & 0xFFFFu), Top() + static_cast<int32_t>((lParam >> 16) & 0xFFFFu),
+                   false);
+        return;
+    }
+    Dismiss();
 }
 
 void TfrmSaver::Dismiss() {
@@ -186,6 +276,7 @@ void TfrmSaver::Dismiss() {
 void TfrmSaver::FormHide(tk::TComponent*) {
     tmrMove->SetEnabled(false);
     RestoreEnvironment();
+    KeyboardGuard.Disarm();
     watchdog_.Stop();
 }
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/display.h"
+#include "platform/keyboardGuard.h"
 #include "platform/toolkit.h"
 #include "platform/watchdog.h"
 #include "src/bandMotion.h"
@@ -36,6 +38,14 @@ protected:
 private:
     // The operator moved or pressed a key: the band goes.
     void Dismiss();
+    // The cursor read at (x, y), by the poll or from a mouse message.
+    void CursorSeen(int32_t x, int32_t y, bool fromPoll);
+    // Left, width and height from the desktop and the band's picture with them.
+    void LayOutBand(const platform::TVirtualDesktop& desktop);
+    // The display configuration changed: span the new desktop at once.
+    void FollowDesktop(const platform::TVirtualDesktop& desktop);
+    void OnDisplayChange();
+    void OnDpiChange(int32_t dpi);
     std::vector<tk::TRect> LayeredAreas() const;
     void PaintPicture(tk::Hdc dc, const tk::TRect& clipInImage, int32_t originX, int32_t originY);
 
@@ -44,12 +54,20 @@ private:
     int32_t pictureHeight_ = 0;
     bool pictureBorders_ = false;
     bool cursorHidden_ = false;
+    platform::TVirtualDesktop desktop_;
+    // When the band last saw the display configuration change (0 never).
+    uint64_t desktopChangedAtMs_ = 0;
+    TMoveFilter moveFilter_;
     tk::TFont textFont_;
     platform::TBandWatchdog watchdog_;
 };
 
 // Runs on the watchdog's thread just before it ends the process.
 extern platform::TEmergencyExit SaverEmergencyExit;
+
+// Lives beyond the band: after the band has gone it still holds back the
+// key that ended it until that key is released.
+extern platform::TKeyboardGuard KeyboardGuard;
 
 extern TfrmSaver* frmSaver;
 extern int32_t StartPosX;

@@ -41,3 +41,10 @@ TWatchdogAction TWatchdog::Check(int64_t nowMs, int64_t heartbeatMs, int64_t mov
     triggered_ = false;
     return TWatchdogAction::Nothing;
 }
+
+void TWatchdog::Rebase(int32_t startX, int32_t startY) {
+    startX_ = startX;
+    startY_ = startY;
+    triggered_ = false;
+    moved_ = false;
+}

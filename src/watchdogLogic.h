@@ -33,6 +33,9 @@ public:
     // and the operator moved, or the thread stayed silent all along.
     TWatchdogAction Check(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs, const TWatchdogLook* look);
     bool Triggered() const { return triggered_; }
+    // A new place to compare the cursor against, from a user-interface
+    // thread that runs: a watch the old place started is void.
+    void Rebase(int32_t startX, int32_t startY);
 
 private:
     bool Silent(int64_t nowMs, int64_t heartbeatMs) const;

@@ -14,6 +14,10 @@ TVirtualDesktop VirtualDesktop() {
     return desktop;
 }
 
+bool PointOnAMonitor(int32_t x, int32_t y) {
+    return MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONULL) != nullptr;
+}
+
 bool TryGetCursorPos(int32_t& x, int32_t& y) {
     POINT point{};
     if (!GetCursorPos(&point)) return false;

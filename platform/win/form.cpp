@@ -1,5 +1,5 @@
-// Forms: a top-level window built from a stored layout, its components, its
-// events, painting composed off-screen, showing, closing and modal showing.
+// Forms: a top-level window built from a stored layout, its components and its
+// events. Geometry, showing, focus and painting have files of their own.
 #include <windows.h>
 
 #include <algorithm>
@@ -7,16 +7,12 @@
 #include "platform/stdControls.h"
 #include "platform/toolkit.h"
 #include "platform/win/gdiHandles.h"
+#include "platform/win/formInternal.h"
 #include "platform/win/winInternal.h"
 
 namespace tk {
 
 namespace {
-
-// Off-screen composition works in tiles of at most this many pixels, so the
-// memory a repaint needs does not grow with the size of the window.
-constexpr int32_t kTilePixels = 256 * 1024;
-constexpr int32_t kTileMaxWidth = 1024;
 
 std::map<std::string, TComponentFactory>& Factories() {
     static std::map<std::string, TComponentFactory> factories;
@@ -29,14 +25,6 @@ std::map<std::string, TComponentFactory>& Factories() {
 std::vector<TForm*>& LiveForms() {
     static auto* forms = new std::vector<TForm*>();
     return *forms;
-}
-
-TWinControl* ControlOf(const std::vector<TWinControl*>& controls, HWND window);
-
-// Shift, Ctrl or Alt held: Enter then presses no button.
-bool ModifierDown() {
-    return (GetKeyState(VK_SHIFT) & 0x8000) != 0 || (GetKeyState(VK_CONTROL) & 0x8000) != 0 ||
-           (GetKeyState(VK_MENU) & 0x8000) != 0;
 }
 
 LRESULT CALLBACK FormProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -56,14 +44,6 @@ LRESULT CALLBACK FormProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
         HandleException("Unknown error");
     }
     return 0;
-}
-
-uint32_t ColorByName(const std::string& name) {
-    if (name == "btnFace") return GetSysColor(COLOR_BTNFACE);
-    if (name == "btnShadow") return GetSysColor(COLOR_BTNSHADOW);
-    if (name == "black") return 0;
-    if (name == "white") return RGB(255, 255, 255);
-    return GetSysColor(COLOR_BTNFACE);
 }
 
 bool HasWord(const std::string& list, const std::string& word) {
@@ -163,6 +143,8 @@ void TForm::CreateWindowFromLayout() {
         if (HasWord(icons, "maximize") && border != "dialog") style |= WS_MAXIMIZEBOX;
     }
     if (form.Text("formStyle", "") == "stayOnTop") exStyle |= WS_EX_TOPMOST;
+    // A button on the taskbar and a place in Alt+Tab, although the application window owns it.
+    if (form.Bool("showInTaskbar", false)) exStyle |= WS_EX_APPWINDOW;
     exStyle |= WS_EX_CONTROLPARENT;
     handle_ = CreateWindowExA(exStyle, className.c_str(), form.Text("caption", name_).c_str(), style,
                               CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, Application.Handle(), nullptr,
@@ -254,163 +236,6 @@ void TForm::DestroyComponent(TComponent* component) {
     owned.reset();
 }
 
-int32_t TForm::Scale(int32_t designPixels) const { return MulDiv(designPixels, dpi_, 96); }
-
-namespace {
-RECT WindowRectOf(HWND window) {
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    return rect;
-}
-}  // namespace
-
-int32_t TForm::Left() const { return WindowRectOf(handle_).left; }
-int32_t TForm::Top() const { return WindowRectOf(handle_).top; }
-int32_t TForm::Width() const {
-    RECT r = WindowRectOf(handle_);
-    return r.right - r.left;
-}
-int32_t TForm::Height() const {
-    RECT r = WindowRectOf(handle_);
-    return r.bottom - r.top;
-}
-
-void TForm::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
-    RECT r = WindowRectOf(handle_);
-    if (r.left == left && r.top == top && r.right - r.left == width && r.bottom - r.top == height) return;
-    SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-void TForm::SetLeft(int32_t left) { SetBounds(left, Top(), Width(), Height()); }
-void TForm::SetTop(int32_t top) { SetBounds(Left(), top, Width(), Height()); }
-void TForm::SetWidth(int32_t width) { SetBounds(Left(), Top(), width, Height()); }
-void TForm::SetHeight(int32_t height) { SetBounds(Left(), Top(), Width(), height); }
-
-int32_t TForm::ClientWidth() const {
-    RECT client{};
-    GetClientRect(handle_, &client);
-    return client.right - client.left;
-}
-
-int32_t TForm::ClientHeight() const {
-    RECT client{};
-    GetClientRect(handle_, &client);
-    return client.bottom - client.top;
-}
-
-void TForm::SetClientSize(int32_t width, int32_t height) {
-    RECT rect{0, 0, width, height};
-    DWORD style = static_cast<DWORD>(GetWindowLongA(handle_, GWL_STYLE));
-    DWORD exStyle = static_cast<DWORD>(GetWindowLongA(handle_, GWL_EXSTYLE));
-    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
-    SetWindowPos(handle_, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-TExtent TForm::TextExtent(const std::string& text) const {
-    HFONT font = font_ != nullptr ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    win::WindowDc dc(handle_);
-    if (!dc) throw std::runtime_error(win::LastErrorText());
-    win::SelectedObject selected(dc.Get(), font);
-    TEXTMETRICA metrics{};
-    GetTextMetricsA(dc.Get(), &metrics);
-    SIZE size{};
-    int count = static_cast<int>(std::min<size_t>(text.size(), 0x7FFFFFFF));
-    if (count > 0) GetTextExtentPoint32A(dc.Get(), text.data(), count, &size);
-    return TExtent{size.cx, metrics.tmHeight};
-}
-
-void TForm::SetCaption(const std::string& caption) { SetWindowTextA(handle_, caption.c_str()); }
-
-std::string TForm::Caption() const {
-    int length = GetWindowTextLengthA(handle_);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    int copied = GetWindowTextA(handle_, text.data(), length + 1);
-    text.resize(static_cast<size_t>(std::max(copied, 0)));
-    return text;
-}
-
-void TForm::Show() {
-    if (showing_) {
-        SetForegroundWindow(handle_);
-        return;
-    }
-    showing_ = true;
-    if (OnShow) OnShow(nullptr);
-    ShowWindow(handle_, SW_SHOWNORMAL);
-}
-
-void TForm::Hide() {
-    if (!showing_) return;
-    ShowWindow(handle_, SW_HIDE);
-    showing_ = false;
-    if (OnHide) OnHide(nullptr);
-}
-
-void TForm::Close() {
-    if (modal_) {
-        modalResult_ = mrCancel;
-    } else if (Application.MainForm() == this) {
-        Application.Terminate();
-    } else {
-        Hide();
-    }
-}
-
-int32_t TForm::ShowModal() {
-    // Disable the program's other windows while this one is up.
-    std::vector<HWND> disabled;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM context) CALLBACK -> BOOL {
-            auto* list = reinterpret_cast<std::vector<HWND>*>(context);
-            if (IsWindowVisible(window) && IsWindowEnabled(window)) list->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&disabled));
-    disabled.erase(std::remove(disabled.begin(), disabled.end(), handle_), disabled.end());
-    for (HWND window : disabled) EnableWindow(window, FALSE);
-    HWND previousActive = GetActiveWindow();
-    modal_ = true;
-    modalResult_ = mrNone;
-    try {
-        Show();
-        if (ControlOf(winControls_, GetFocus()) == nullptr) FocusFirst();
-        while (modalResult_ == mrNone) {
-            if (Application.Terminated()) {
-                modalResult_ = mrCancel;
-                break;
-            }
-            Application.HandleOneMessage();
-        }
-    } catch (...) {
-        modal_ = false;
-        for (HWND window : disabled) EnableWindow(window, TRUE);
-        throw;
-    }
-    modal_ = false;
-    for (HWND window : disabled) {
-        if (IsWindow(window)) EnableWindow(window, TRUE);
-    }
-    Hide();
-    if (previousActive != nullptr && IsWindow(previousActive)) SetActiveWindow(previousActive);
-    if (Application.Terminated()) PostQuitMessage(0);  // let the outer loop end too
-    return modalResult_;
-}
-
-void TForm::Invalidate() { ::InvalidateRect(handle_, nullptr, FALSE); }
-
-void TForm::InvalidateRect(const TRect& rect) {
-    RECT r = win::ToRect(rect);
-    ::InvalidateRect(handle_, &r, FALSE);
-}
-
-void TForm::Update() { UpdateWindow(handle_); }
-
-void TForm::BringToTopMost() {
-    SetWindowPos(handle_, HWND_TOPMOST, 0, 0, 0, 0,
-                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING);
-}
-
 void TForm::RegisterHandler(const std::string& name, TNotifyEvent handler) {
     notifyHandlers_[name] = std::move(handler);
 }
@@ -434,217 +259,6 @@ TKeyPressEvent TForm::KeyHandler(const std::string& name) const {
 }
 
 bool TForm::FormMessage(uint32_t, uint64_t, int64_t, int64_t&) { return false; }
-
-namespace {
-
-// Controls that take part in Tab navigation, in tab order.
-std::vector<TWinControl*> TabSequence(const std::vector<TWinControl*>& controls) {
-    std::vector<TWinControl*> sequence;
-    for (TWinControl* control : controls) {
-        if (control->TabStop() && control->Enabled() && IsWindowVisible(control->Handle())) sequence.push_back(control);
-    }
-    std::stable_sort(sequence.begin(), sequence.end(), [](TWinControl* a, TWinControl* b) {
-        if (a->ContainerTabOrder != b->ContainerTabOrder) {
-            // A control outside any container sorts by its own tab order
-            // against the containers' tab orders.
-            int32_t ka = a->ContainerTabOrder >= 0 ? a->ContainerTabOrder : a->TabOrder();
-            int32_t kb = b->ContainerTabOrder >= 0 ? b->ContainerTabOrder : b->TabOrder();
-            if (ka != kb) return ka < kb;
-            return a->ContainerTabOrder >= 0 && b->ContainerTabOrder < 0;
-        }
-        return a->TabOrder() < b->TabOrder();
-    });
-    return sequence;
-}
-
-TWinControl* ControlOf(const std::vector<TWinControl*>& controls, HWND window) {
-    for (TWinControl* control : controls) {
-        if (control->Handle() == window || IsChild(control->Handle(), window)) return control;
-    }
-    return nullptr;
-}
-
-}  // namespace
-
-void TForm::SelectNext(TWinControl* current, bool forward) {
-    std::vector<TWinControl*> sequence = TabSequence(winControls_);
-    if (sequence.empty()) return;
-    auto found = std::find(sequence.begin(), sequence.end(), current);
-    size_t index = 0;
-    if (found == sequence.end()) {
-        index = forward ? 0 : sequence.size() - 1;
-    } else {
-        size_t at = static_cast<size_t>(found - sequence.begin());
-        index = forward ? (at + 1) % sequence.size() : (at + sequence.size() - 1) % sequence.size();
-    }
-    sequence[index]->SetFocus();
-}
-
-void TForm::FocusFirst() {
-    std::vector<TWinControl*> sequence = TabSequence(winControls_);
-    if (!sequence.empty()) sequence.front()->SetFocus();
-}
-
-bool TForm::DialogKey(const TMessage& msg) {
-    if (winControls_.empty()) return false;
-    TWinControl* focused = ControlOf(winControls_, GetFocus());
-    const bool onButton = dynamic_cast<TButton*>(focused) != nullptr;
-    const bool onCheckBox = dynamic_cast<TCheckBox*>(focused) != nullptr;
-    if (msg.Message == WM_KEYDOWN) {
-        const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-        switch (msg.WParam) {
-            case VK_TAB:
-                if ((GetKeyState(VK_CONTROL) & 0x8000) != 0) return false;
-                SelectNext(focused, !shift);
-                return true;
-            case VK_LEFT:
-            case VK_UP:
-            case VK_RIGHT:
-            case VK_DOWN:
-                if (focused != nullptr && focused->WantsArrows()) return false;
-                if (!onButton && !onCheckBox) return false;
-                SelectNext(focused, msg.WParam == VK_RIGHT || msg.WParam == VK_DOWN);
-                return true;
-            default:
-                return false;
-        }
-    }
-    if (msg.Message == WM_CHAR && msg.WParam == VK_RETURN && onButton && !ModifierDown()) {
-        // Enter presses the focused button; its key-press handler sees it first.
-        char key = static_cast<char>(msg.WParam);
-        if (focused->OnKeyPress) focused->OnKeyPress(focused, key);
-        if (key != 0) static_cast<TButton*>(focused)->Click();
-        return true;
-    }
-    const bool alt = msg.Message == WM_SYSCHAR;
-    if (alt || (msg.Message == WM_CHAR && (onButton || onCheckBox || focused == nullptr))) {
-        char typed = static_cast<char>(msg.WParam);
-        if (typed >= 'a' && typed <= 'z') typed = static_cast<char>(typed - 'a' + 'A');
-        if (typed <= ' ') return false;
-        for (TWinControl* control : TabSequence(winControls_)) {
-            if (auto* button = dynamic_cast<TButton*>(control); button != nullptr && button->Accelerator() == typed) {
-                if (!alt && focused != nullptr && focused->OnKeyPress) {
-                    char key = static_cast<char>(msg.WParam);
-                    focused->OnKeyPress(focused, key);
-                    if (key == 0) return true;
-                }
-                button->SetFocus();
-                button->Click();
-                return true;
-            }
-            if (auto* box = dynamic_cast<TCheckBox*>(control); box != nullptr && box->Accelerator() == typed) {
-                box->SetFocus();
-                box->SetChecked(!box->Checked());
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
-void TForm::PaintGraphics(Hdc dc, const TRect& clip) {
-    for (TGraphicControl* control : graphics_) {
-        if (!control->Visible()) continue;
-        const TRect& b = control->Bounds();
-        if (b.Right <= clip.Left || b.Left >= clip.Right || b.Bottom <= clip.Top || b.Top >= clip.Bottom) continue;
-        control->Paint(dc, clip);
-    }
-}
-
-void TForm::PaintTo(Hdc dc, const TRect& clip) {
-    bool covered = false;
-    for (TGraphicControl* control : graphics_) {
-        const TRect& b = control->Bounds();
-        if (control->Visible() && control->Opaque() && b.Left <= clip.Left && b.Top <= clip.Top &&
-            b.Right >= clip.Right && b.Bottom >= clip.Bottom) {
-            covered = true;
-        }
-    }
-    if (!covered) {
-        RECT r = win::ToRect(clip);
-        win::Brush brush(CreateSolidBrush(ColorByName(layout_.Form.Text("color", "btnFace"))));
-        FillRect(dc, &r, brush.Get());
-    }
-    PaintGraphics(dc, clip);
-}
-
-namespace {
-
-bool Intersect(const TRect& a, const TRect& b, TRect& out) {
-    out = TRect{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
-                std::min(a.Bottom, b.Bottom)};
-    return out.Left < out.Right && out.Top < out.Bottom;
-}
-
-}  // namespace
-
-const TGraphicControl* TForm::SinglePassCover(const TRect& area) const {
-    for (const TGraphicControl* control : graphics_) {
-        const TRect& b = control->Bounds();
-        if (control->Visible() && control->Opaque() && control->SinglePass() && b.Left <= area.Left &&
-            b.Top <= area.Top && b.Right >= area.Right && b.Bottom >= area.Bottom) {
-            return control;
-        }
-    }
-    return nullptr;
-}
-
-void TForm::PaintComposed(Hdc dc, const TRect& area) {
-    // Compose tile by tile off-screen, then copy: each screen pixel is
-    // written once, with its final colour.
-    int32_t tileWidth = std::min(area.Width(), kTileMaxWidth);
-    int32_t tileHeight = std::max<int32_t>(1, std::min(area.Height(), kTilePixels / tileWidth));
-    win::MemoryDc memory(dc);
-    win::Bitmap bitmap(CreateCompatibleBitmap(dc, tileWidth, tileHeight));
-    if (!memory || !bitmap) {
-        PaintTo(dc, area);
-        return;
-    }
-    win::SelectedObject selected(memory.Get(), bitmap.Get());
-    for (int32_t y = area.Top; y < area.Bottom; y += tileHeight) {
-        for (int32_t x = area.Left; x < area.Right; x += tileWidth) {
-            TRect tile{x, y, std::min(x + tileWidth, area.Right), std::min(y + tileHeight, area.Bottom)};
-            SetViewportOrgEx(memory.Get(), -tile.Left, -tile.Top, nullptr);
-            PaintTo(memory.Get(), tile);
-            SetViewportOrgEx(memory.Get(), 0, 0, nullptr);
-            BitBlt(dc, tile.Left, tile.Top, tile.Width(), tile.Height(), memory.Get(), 0, 0, SRCCOPY);
-        }
-    }
-}
-
-void TForm::OnPaint() {
-    win::PaintScope paint(handle_);
-    TRect area = win::FromRect(paint.Area());
-    if (area.Width() <= 0 || area.Height() <= 0) return;
-    if (!doubleBuffered_) {
-        PaintTo(paint.Dc(), area);
-        return;
-    }
-    const TGraphicControl* cover = SinglePassCover(area);
-    if (cover == nullptr) {
-        PaintComposed(paint.Dc(), area);
-        return;
-    }
-    // Straight to the screen where only the cover paints, each pixel once;
-    // off-screen where it paints in layers or another graphic lies over it.
-    // Copying a whole band through memory at every jump costs far more.
-    std::vector<TRect> layered;
-    TRect part;
-    for (const TRect& a : cover->LayeredAreas()) {
-        const TRect inForm{a.Left + cover->Left(), a.Top + cover->Top(), a.Right + cover->Left(),
-                           a.Bottom + cover->Top()};
-        if (Intersect(inForm, area, part)) layered.push_back(part);
-    }
-    for (const TGraphicControl* control : graphics_) {
-        if (control != cover && control->Visible() && Intersect(control->Bounds(), area, part)) layered.push_back(part);
-    }
-    {
-        win::SavedDc saved(paint.Dc());
-        for (const TRect& r : layered) ExcludeClipRect(paint.Dc(), r.Left, r.Top, r.Right, r.Bottom);
-        PaintTo(paint.Dc(), area);
-    }
-    for (const TRect& r : layered) PaintComposed(paint.Dc(), r);
-}
 
 int64_t TForm::WindowProc(uint32_t msg, uint64_t wParam, int64_t lParam) {
     int64_t result = 0;

@@ -126,6 +126,7 @@ void TLabel::Load(const TLayoutItem& item) {
     StackStoredControl(Owner(), item, this);
     SetFontStyle(style.find("bold") != std::string::npos, style.find("underline") != std::string::npos);
     OnClick = Owner()->NotifyHandler(item.Text("onClick", ""));
+    if (!item.Bool("visible", true)) SetVisible(false);
 }
 
 void TLabel::Create(Hwnd parent, int32_t left, int32_t top, const std::string& caption) {
@@ -161,6 +162,12 @@ void TLabel::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height)
     autoSize_ = false;
     SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
+
+void TLabel::MoveTo(int32_t left, int32_t top) {
+    SetWindowPos(handle_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TLabel::SetVisible(bool visible) { ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE); }
 
 void TLabel::Measure() {
     HFONT font = ownFont_ != nullptr ? ownFont_ : Owner()->Font();

@@ -11,9 +11,11 @@ namespace platform {
 // it has ended.
 struct TBandWatchdog::TShared {
     HWND Band = nullptr;
-    int32_t StartX = 0, StartY = 0;
     HANDLE StopEvent = nullptr;
     TEmergencyExit EmergencyExit = nullptr;
+    TKeySignal KeySignal = nullptr;
+    // Both coordinates in one word, so that the thread never reads half a change.
+    std::atomic<uint64_t> Start{0};
     std::atomic<int64_t> HeartbeatMs{0};
     std::atomic<int64_t> MovedAtMs{0};
 };
@@ -23,6 +25,20 @@ namespace {
 constexpr DWORD kWakeMs = 250;
 
 int64_t NowMs() { return static_cast<int64_t>(GetTickCount64()); }
+
+uint64_t PackPoint(int32_t x, int32_t y) {
+    return (static_cast<uint64_t>(static_cast<uint32_t>(x)) << 32) | static_cast<uint32_t>(y);
+}
+int32_t PointX(uint64_t packed) { return static_cast<int32_t>(static_cast<uint32_t>(packed >> 32)); }
+int32_t PointY(uint64_t packed) { return static_cast<int32_t>(static_cast<uint32_t>(packed)); }
+
+// The earlier of a move the user-interface thread saw and a key the
+// keyboard hook saw; 0 when neither came.
+int64_t FirstSignal(int64_t movedAt, int64_t keyAt) {
+    if (movedAt == 0) return keyAt;
+    if (keyAt == 0) return movedAt;
+    return movedAt < keyAt ? movedAt : keyAt;
+}
 
 TWatchdogLook LookAtBand(HWND band) {
     TWatchdogLook look;
@@ -36,14 +52,21 @@ TWatchdogLook LookAtBand(HWND band) {
 
 DWORD WINAPI WatchdogThread(void* parameter) {
     auto* shared = static_cast<TBandWatchdog::TShared*>(parameter);
-    TWatchdog dog(shared->StartX, shared->StartY);
+    uint64_t start = shared->Start.load(std::memory_order_relaxed);
+    TWatchdog dog(PointX(start), PointY(start));
     // The first calls of a thread into the window system set up its data
     // there; done now, so that no later look ever allocates.
     LookAtBand(shared->Band);
     while (WaitForSingleObject(shared->StopEvent, kWakeMs) == WAIT_TIMEOUT) {
         const int64_t now = NowMs();
         const int64_t heartbeat = shared->HeartbeatMs.load(std::memory_order_relaxed);
-        const int64_t movedAt = shared->MovedAtMs.load(std::memory_order_relaxed);
+        const uint64_t startNow = shared->Start.load(std::memory_order_relaxed);
+        if (startNow != start) {
+            start = startNow;
+            dog.Rebase(PointX(start), PointY(start));
+        }
+        const int64_t keyAt = shared->KeySignal != nullptr ? shared->KeySignal() : 0;
+        const int64_t movedAt = FirstSignal(shared->MovedAtMs.load(std::memory_order_relaxed), keyAt);
         TWatchdogLook look;
         const bool looked = dog.NeedsLook(now, heartbeat, movedAt);
         if (looked) look = LookAtBand(shared->Band);
@@ -61,14 +84,15 @@ DWORD WINAPI WatchdogThread(void* parameter) {
 
 TBandWatchdog::~TBandWatchdog() { Stop(); }
 
-void TBandWatchdog::Start(tk::Hwnd band, int32_t startX, int32_t startY, TEmergencyExit emergencyExit) {
+void TBandWatchdog::Start(tk::Hwnd band, int32_t startX, int32_t startY, TEmergencyExit emergencyExit,
+                          TKeySignal keySignal) {
     Stop();
     HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (stop == nullptr) return;
     auto* shared = new TShared;
     shared->Band = band;
-    shared->StartX = startX;
-    shared->StartY = startY;
+    shared->Start.store(PackPoint(startX, startY));
+    shared->KeySignal = keySignal;
     shared->StopEvent = stop;
     shared->EmergencyExit = emergencyExit;
     shared->HeartbeatMs.store(NowMs());
@@ -99,6 +123,10 @@ void TBandWatchdog::Stop() {
 
 void TBandWatchdog::Heartbeat() {
     if (shared_ != nullptr) shared_->HeartbeatMs.store(NowMs(), std::memory_order_relaxed);
+}
+
+void TBandWatchdog::SetStart(int32_t x, int32_t y) {
+    if (shared_ != nullptr) shared_->Start.store(PackPoint(x, y), std::memory_order_relaxed);
 }
 
 void TBandWatchdog::NoteMoved() {

@@ -35,6 +35,16 @@ public:
         return static_cast<int32_t>(status);
     }
 
+    int32_t OpenKeyForReading(TRegHive hive, const std::string& path, TRegKey& key) override {
+        HKEY handle = nullptr;
+        HKEY root = hive == TRegHive::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+        // The 64-bit view, so that the 32-bit program reads the policies a 64-bit
+        // management agent wrote.
+        const LONG status = RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &handle);
+        if (status == ERROR_SUCCESS) key = static_cast<TRegKey>(reinterpret_cast<uintptr_t>(handle));
+        return static_cast<int32_t>(status);
+    }
+
     int32_t QueryValueInfo(TRegKey key, const std::string& name, uint32_t& type,
                            uint32_t& size) override {
         DWORD t = 0;

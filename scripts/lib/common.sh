@@ -9,7 +9,7 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
 PACKAGES=(cmake g++ make libgtest-dev googletest mingw-w64 g++-mingw-w64-x86-64 wine wine64
           xvfb xdotool x11-apps x11-utils x11-xserver-utils imagemagick python3 clang libclang-rt-14-dev
-          fonts-wine)
+          fonts-wine libxml2-utils)
 
 log() { printf '== %s\n' "$*" >&2; }
 

@@ -3,8 +3,9 @@
 
   checkTemplate.py check ROOT       both template files and the WiX source are
                                     well-formed; every registry value the template
-                                    writes is a setting the program reads, with the
-                                    type it writes, within the dialog's limits
+                                    writes is a setting the program reads from its
+                                    policy keys, with the type it writes, within the
+                                    dialog's limits
   checkTemplate.py selftest ROOT    broken copies of the template must fail the check
   checkTemplate.py writes ROOT POLICY=CHOICE...
                                     prints "key|name|type|data" for each value that the
@@ -39,31 +40,42 @@ class Program:
 
     def __init__(self, root):
         store = (root / "src/unitRegistry.cpp").read_text()
-        m = re.search(r'KeyPath\s*=\s*"((?:[^"\\]|\\.)*)"', store)
+        paths = {}
+        for var in ("KeyPath", "PolicyPath", "RecommendedPath"):
+            m = re.search(var + r'\s*=\s*"((?:[^"\\]|\\.)*)"', store)
+            if not m:
+                raise SystemExit(f"cannot find {var} in src/unitRegistry.cpp")
+            paths[var] = c_unescape(m.group(1))
+        self.key = paths["KeyPath"]
+        self.policy_key = paths["PolicyPath"]
+        self.recommended_key = paths["RecommendedPath"]
+        sources = (root / "src/cfgSources.cpp").read_text()
+        m = re.search(r"kSettingNames\[kSettingCount\]\s*=\s*\{([^}]*)\}", sources)
         if not m:
-            raise SystemExit("cannot find the settings key in src/unitRegistry.cpp")
-        self.key = c_unescape(m.group(1))
-        call = r'\(\s*api\s*,\s*key\s*,\s*"(\w+)"'
-        reads = re.findall(r"\bLoad(Integer|Boolean|String)" + call, store)
-        writes = re.findall(r"\bWrite(Integer|String)" + call, store)
-        if not reads or not writes:
-            raise SystemExit("cannot find the settings' readers and writers in src/unitRegistry.cpp")
-        read_types = {"Integer": {"REG_DWORD"}, "Boolean": {"REG_DWORD"},
-                      "String": {"REG_SZ", "REG_EXPAND_SZ"}}
+            raise SystemExit("cannot find the setting names in src/cfgSources.cpp")
+        names = re.findall(r'"(\w+)"', m.group(1))
+        # Each setting's case in the reading and the writing switch names its reader or writer.
+        reads = dict(re.findall(r"case st(\w+):\s*(?:read\s*=\s*)?Read(Integer|String)\(", store))
+        writes = dict(re.findall(r"case st(\w+):\s*return\s+Write(Integer|String)\(", store))
+        if not names or set(reads) != set(names) or set(writes) != set(names):
+            raise SystemExit(f"the program names {names}, reads {sorted(reads)} and writes "
+                             f"{sorted(writes)} in src/unitRegistry.cpp")
+        read_types = {"Integer": {"REG_DWORD"}, "String": {"REG_SZ", "REG_EXPAND_SZ"}}
         write_type = {"Integer": "REG_DWORD", "String": "REG_SZ"}
-        self.reads = {name: read_types[kind] for kind, name in reads}
-        self.writes = {name: write_type[kind] for kind, name in writes}
-        if set(self.reads) != set(self.writes):
-            raise SystemExit(f"the program reads {sorted(self.reads)} but writes {sorted(self.writes)}")
-        self.defaults = self._defaults(store)
+        self.reads = {name: read_types[reads[name]] for name in names}
+        self.writes = {name: write_type[writes[name]] for name in names}
+        self.defaults = self._defaults((root / "src/unitRegistry.h").read_text(), names)
         self.limits = self._limits(root / "resources/frmConfig.layout")
 
     @staticmethod
-    def _defaults(store):
-        body = store[store.index("void LoadCfg()"):]
-        body = body[:body.index("\n}")]
+    def _defaults(header, names):
+        """The initial values of TCfg's fields, by setting name."""
+        body = header[header.index("struct TCfg {"):]
+        body = body[:body.index("};")]
         defaults = {}
-        for field, value in re.findall(r"Cfg\.(\w+)\s*=\s*([^;]+);", body):
+        for field, value in re.findall(r"^\s*[\w:]+\s+(\w+)\s*=\s*([^;]+);", body, re.M):
+            if field not in names:
+                continue
             value = value.strip()
             if value.startswith('"'):
                 defaults[field] = c_unescape(value[1:-1])
@@ -120,10 +132,12 @@ def template_writes(admx):
         pname = policy.get("name")
         pclass = policy.get("class")
         pkey = policy.get("key")
+        parent = policy.find(PD + "parentCategory")
+        category = parent.get("ref") if parent is not None else None
 
         def add(key, name, rtype, data):
-            writes.append({"policy": pname, "class": pclass, "key": key, "name": name,
-                           "type": rtype, "data": data})
+            writes.append({"policy": pname, "class": pclass, "category": category, "key": key,
+                           "name": name, "type": rtype, "data": data})
 
         if policy.get("valueName"):
             on = policy.find(PD + "enabledValue")
@@ -188,13 +202,23 @@ def check_template(admx, adml, program):
         errors.append(f"{ADML}: root element is {adml.getroot().tag}, not policyDefinitionResources")
 
     writes = template_writes(admx)
-    covered = set()
+    # Enforced settings under the policy key, defaults that users can override under its
+    # Recommended subkey, each set in a category of its own.
+    categories = {program.policy_key.lower(): "KestraneWorkstation",
+                  program.recommended_key.lower(): "KestraneWorkstation_Recommended"}
+    covered = {key: set() for key in categories}
     for w in writes:
         where = f"policy {w['policy']}, value {w['name']}"
-        if w["class"] != "User":
-            errors.append(f"{where}: class {w['class']}; the settings live in the current user's hive")
-        if (w["key"] or "").lower() != program.key.lower():
-            errors.append(f"{where}: key \"{w['key']}\", the program reads \"{program.key}\"")
+        if w["class"] != "Both":
+            errors.append(f"{where}: class {w['class']}; each setting is a policy for computers and for users")
+        key = (w["key"] or "").lower()
+        if key not in categories:
+            errors.append(f"{where}: key \"{w['key']}\", the program reads policies from "
+                          f"\"{program.policy_key}\" and \"{program.recommended_key}\"")
+            continue
+        if w["category"] != categories[key]:
+            errors.append(f"{where}: in category {w['category']}, a value under \"{w['key']}\" "
+                          f"belongs in {categories[key]}")
         if w["name"] not in program.reads:
             errors.append(f"{where}: the program reads no value of that name")
             continue
@@ -204,7 +228,7 @@ def check_template(admx, adml, program):
             continue
         if w["type"] != program.writes[w["name"]]:
             errors.append(f"{where}: written as {w['type']}, the program writes {program.writes[w['name']]}")
-        covered.add(w["name"])
+        covered[key].add(w["name"])
         limit = program.limits.get(w["name"])
         data = w["data"]
         if limit is None:
@@ -220,9 +244,10 @@ def check_template(admx, adml, program):
         elif limit[0] == "length":
             if isinstance(data, set) or data[0] != "length" or data[1] > limit[1]:
                 errors.append(f"{where}: longer texts than the dialog's {limit[1]} characters allowed")
-    missing = sorted(set(program.reads) - covered)
-    if missing:
-        errors.append(f"{ADMX}: no policy sets {', '.join(missing)}")
+    for key, names in covered.items():
+        missing = sorted(set(program.reads) - names)
+        if missing:
+            errors.append(f"{ADMX}: no policy sets {', '.join(missing)} in the {categories[key]} category")
 
     # Every string and presentation the template names is in the language file,
     # and each presentation matches its policy's elements.
@@ -338,14 +363,19 @@ def mutations(admx):
         return lambda r: path_fn(r).set(attr, value)
 
     yield "value name misspelt", edit(set_attr(lambda r: policy(r, "TransitionTime").find(f"{PD}elements/{PD}decimal"), "valueName", "TransitionTimes"))
-    yield "wrong key", edit(set_attr(lambda r: policy(r, "CoverArea"), "key", r"Software\Varnel\Kestrane"))
-    yield "machine hive", edit(set_attr(lambda r: policy(r, "MovementType"), "class", "Machine"))
+    yield "the user's own key, which the user can change", edit(set_attr(lambda r: policy(r, "CoverArea"), "key", r"Software\Varnel\KestraneWorkstation"))
+    yield "wrong key", edit(set_attr(lambda r: policy(r, "CoverArea_Recommended"), "key", r"Software\Policies\Varnel\Kestrane\Recommended"))
+    yield "users only", edit(set_attr(lambda r: policy(r, "MovementType"), "class", "User"))
+    yield "machines only", edit(set_attr(lambda r: policy(r, "TextLine2_Recommended"), "class", "Machine"))
+    yield "a recommendation in the enforced category", edit(set_attr(lambda r: policy(r, "DrawBorders_Recommended").find(PD + "parentCategory"), "ref", "KestraneWorkstation"))
+    yield "a recommendation written as a policy", edit(set_attr(lambda r: policy(r, "TransitionTime_Recommended"), "key", r"Software\Policies\Varnel\KestraneWorkstation"))
     yield "number stored as text", edit(set_attr(lambda r: policy(r, "TransitionTime").find(f"{PD}elements/{PD}decimal"), "storeAsText", "true"))
     yield "text made expandable", edit(set_attr(lambda r: policy(r, "TextLine1").find(f"{PD}elements/{PD}text"), "expandable", "true"))
-    yield "range past the dialog's", edit(set_attr(lambda r: policy(r, "TransitionTime").find(f"{PD}elements/{PD}decimal"), "maxValue", "9"))
+    yield "range past the dialog's", edit(set_attr(lambda r: policy(r, "TransitionTime_Recommended").find(f"{PD}elements/{PD}decimal"), "maxValue", "9"))
     yield "enum item out of range", edit(set_attr(lambda r: list(policy(r, "CoverArea").iter(PD + "decimal"))[-1], "value", "4"))
     yield "text longer than the dialog's", edit(set_attr(lambda r: policy(r, "TextLine2").find(f"{PD}elements/{PD}text"), "maxLength", "200"))
     yield "policy dropped", edit(lambda r: r.find(PD + "policies").remove(policy(r, "DrawBorders")))
+    yield "recommendation dropped", edit(lambda r: r.find(PD + "policies").remove(policy(r, "TextLine1_Recommended")))
 
     def string_value(r):
         value = list(policy(r, "MovementType").iter(PD + "value"))[0]
@@ -429,7 +459,8 @@ def main(argv):
             print(f"FAIL {e}")
         if not errors:
             print(f"template writes only {', '.join(sorted(program.reads))} under "
-                  f"HKCU\\{program.key}, with the program's types and the dialog's limits")
+                  f"{program.policy_key} and {program.recommended_key}, for computers and "
+                  f"users, with the program's types and the dialog's limits")
         return 1 if errors else 0
     if argv[1] == "selftest":
         failures = run_selftest(root)

@@ -10,6 +10,7 @@ HERE="$ROOT/tests/deploy"
 OUT="$BUILD/deploy"
 cd "$ROOT"
 KEY='HKCU\Software\Varnel\KestraneWorkstation'
+MACHINE_POLICY='HKLM\Software\Policies\Varnel\KestraneWorkstation'
 UNINSTALL='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 PRODUCT="Kestrane Workstation Screen Saver"
 mkdir -p "$OUT"
@@ -45,6 +46,22 @@ else fail "scripts/package builds both packages"; fi
 log "template and installer source"
 expect "template matches the settings the program reads" python3 "$HERE/checkTemplate.py" check "$ROOT"
 expect "the template check finds broken templates" python3 "$HERE/checkTemplate.py" selftest "$ROOT"
+# Microsoft's schema for template files, kept beside the project's sources.
+SCHEMA=${KESTRANE_ADMX_SCHEMA:-$ROOT/../shared/admx/PolicyDefinitionFiles.xsd}
+if [ ! -f "$SCHEMA" ]; then
+  skip "the ADMX schema is not at $SCHEMA (set KESTRANE_ADMX_SCHEMA): the template was not validated"
+elif xmllint --noout --schema "$SCHEMA" deploy/kestrane.admx deploy/en-US/kestrane.adml \
+       >"$OUT/schema.txt" 2>&1; then
+  ok "template and language file are valid against the ADMX schema"
+else
+  fail "template and language file are valid against the ADMX schema: $(grep -v validates "$OUT/schema.txt" | head -3)"
+fi
+# ... and the schema check is not one that passes everything.
+if [ -f "$SCHEMA" ]; then
+  sed 's/class="Both"/class="Everyone"/' deploy/kestrane.admx >"$OUT/broken.admx"
+  expect "the schema refuses a template with an unknown policy class" \
+    bash -c '! xmllint --noout --schema "$1" "$2" 2>/dev/null' _ "$SCHEMA" "$OUT/broken.admx"
+fi
 
 # ------------------------------------------------------------ the packages' tables
 msi_value() {  # file table key-column-value column-number
@@ -59,16 +76,16 @@ check_msi() {  # file template directory component-attributes upgrade-code
   name=$(basename "$msi")
   if [ ! -f "$msi" ]; then fail "$name was not built"; return; fi
   same "$name: product name" "$PRODUCT" "$(msi_value "$msi" Property ProductName 2)"
-  same "$name: version" "2.51.0.0" "$(msi_value "$msi" Property ProductVersion 2)"
+  same "$name: version" "2.60.0.0" "$(msi_value "$msi" Property ProductVersion 2)"
   same "$name: upgrade code" "{$5}" "$(msi_value "$msi" Property UpgradeCode 2)"
   same "$name: platform" "$2" "$(summary_field "$msi" Template)"
   same "$name: file" "kestrane.scr" "$(msi_value "$msi" File KestraneScr 3)"
   same "$name: folder" "$3" "$(msi_value "$msi" Component KestraneSaver 3)"
   same "$name: component attributes" "$4" "$(msi_value "$msi" Component KestraneSaver 4)"
   same "$name: registry rows" "0" "$(msiinfo export "$msi" Registry | tail -n +4 | grep -c .)"
-  # Rows without the detect-only bit (2) remove what they find; 2.51.1 is
-  # above every 2.51.0.x, as Windows Installer ignores the fourth field.
-  same "$name: removes older or equal versions" "{$5} 0.0.0-2.51.1 KESTRANE_OLDER_FOUND" \
+  # Rows without the detect-only bit (2) remove what they find; 2.60.1 is
+  # above every 2.60.0.x, as Windows Installer ignores the fourth field.
+  same "$name: removes older or equal versions" "{$5} 0.0.0-2.60.1 KESTRANE_OLDER_FOUND" \
        "$(msiinfo export "$msi" Upgrade | tr -d '\r' |
           awk -F'\t' 'NR > 3 && int($5 / 2) % 2 == 0 { print $1, $2 "-" $3, $7 }')"
   same "$name: refuses to replace a newer version" "NOT KESTRANE_NEWER_FOUND" \
@@ -155,7 +172,7 @@ run_band() {
     read -r left top right bottom desktop topmost < <(tr -d '\r' <"$OUT/band.txt")
     ok "$label: the installed kestrane.scr /s shows its band ($left,$top)-($right,$bottom)"
     same "$label: the band is top-most" "topmost" "$topmost"
-    same "$label: the band height follows the stored CoverArea" "$((desktop / divisor))" "$((bottom - top))"
+    same "$label: the band height follows the effective CoverArea" "$((desktop / divisor))" "$((bottom - top))"
   fi
   sleep 1
   xdotool mousemove 700 500; sleep 0.3; xdotool mousemove_relative 40 40
@@ -212,43 +229,56 @@ wine reg query "$UNINSTALL" /s 2>/dev/null | tr -d '\r' |
   sed -n 's/.*UninstallString *REG_EXPAND_SZ *MsiExec.exe \/X\({[^}]*}\).*/\1/Ip' |
   while read -r code; do wine msiexec /x "$code" /qn >/dev/null 2>&1; done
 wine reg delete "$KEY" /f >/dev/null 2>&1
+wine reg delete "$MACHINE_POLICY" /f >/dev/null 2>&1
 
-# The settings an administrator's policy puts in place before the install.
+# A user's own settings, and the settings an administrator's machine policy puts
+# in place before the install: the policy's CoverArea (a fifth) wins over the
+# user's (a quarter).
+wine reg add "$KEY" /v CoverArea /t REG_DWORD /d 2 /f >/dev/null 2>&1
+wine reg add "$KEY" /v TextLine1 /t REG_SZ /d "Operator's own text" /f >/dev/null 2>&1
 policy=(CoverArea=CoverArea_Fifth TransitionTime=3 MovementType=MovementType_UpsideDown
-        DrawBorders=disabled "TextLine1=Control room 3, unit A" "TextLine2=Process displays stay live")
-while IFS='|' read -r _ name type data; do
-  wine reg add "$KEY" /v "$name" /t "$type" /d "$data" /f >/dev/null 2>&1
+        DrawBorders=disabled "TextLine1=Control room 3, unit A" "TextLine2_Recommended=Process displays stay live")
+while IFS='|' read -r key name type data; do
+  wine reg add "HKLM\\$key" /v "$name" /t "$type" /d "$data" /f >/dev/null 2>&1
 done < <(python3 "$HERE/checkTemplate.py" writes "$ROOT" "${policy[@]}")
-before=$(for n in CoverArea TransitionTime MovementType DrawBorders TextLine1 TextLine2; do
-           echo "$n $(registry_value wine "$n")"; done)
-same "policy settings in place" "CoverArea REG_DWORD 0x3" "$(sed -n 1p <<<"$before" | tr -s ' ')"
+policy_values() {  # the machine policy's values and its recommendations, one a line
+  wine reg query "$MACHINE_POLICY" /s 2>/dev/null | tr -d '\r' | grep -E '^ +[A-Za-z]' | tr -s ' '
+}
+own_values() {
+  for n in CoverArea TransitionTime MovementType DrawBorders TextLine1 TextLine2; do
+    echo "$n $(registry_value wine "$n")"; done
+}
+before=$(own_values)
+policies_before=$(policy_values)
+same "policy settings in place" " CoverArea REG_DWORD 0x3" "$(head -n1 <<<"$policies_before")"
+same "the recommendation in place" " TextLine2 REG_SZ Process displays stay live" "$(tail -n1 <<<"$policies_before")"
 
 wine msiexec /i build/kestrane.msi /qn; rc=$?
 same "msiexec /i kestrane.msi /qn succeeds" 0 "$rc"
 expect "kestrane.scr is in system32" cmp -s "$SYS64" "$BUILD/signed/win64/kestrane.scr"
 expect "nothing goes to syswow64" test ! -e "$WINEPREFIX/drive_c/windows/syswow64/kestrane.scr"
-same "one copy is registered" "2.51.0.0" "$(installed_versions wine | tr '\n' ' ' | sed 's/ $//')"
-# One fifth of the desktop: CoverArea 3 gives the height div 5.
+same "one copy is registered" "2.60.0.0" "$(installed_versions wine | tr '\n' ' ' | sed 's/ $//')"
+# One fifth of the desktop: the policy's CoverArea 3 gives the height div 5.
 run_band wine "$OUT/findWindow64.exe" 5 "64-bit"
 
 # A rebuilt package of the same version, then a newer one, replace the installed copy.
 wixl -a x64 -D Arch=x64 -D SaverFile=build/win64/kestrane.scr -D IconFile=resources/kestrane.ico \
      -o "$OUT/kestrane-rebuilt.msi" deploy/kestrane.wxs
-sed -e 's/define ProductVersion = "2.51.0.0"/define ProductVersion = "2.52.0.0"/' \
-    -e 's/define UpgradeCeiling = "2.51.1"/define UpgradeCeiling = "2.52.1"/' \
-    deploy/kestrane.wxs >"$OUT/kestrane-2.52.wxs"
+sed -e 's/define ProductVersion = "2.60.0.0"/define ProductVersion = "2.61.0.0"/' \
+    -e 's/define UpgradeCeiling = "2.60.1"/define UpgradeCeiling = "2.61.1"/' \
+    deploy/kestrane.wxs >"$OUT/kestrane-2.61.wxs"
 wixl -a x64 -D Arch=x64 -D SaverFile=build/win64/kestrane.scr -D IconFile=resources/kestrane.ico \
-     -o "$OUT/kestrane-2.52.msi" "$OUT/kestrane-2.52.wxs"
+     -o "$OUT/kestrane-2.61.msi" "$OUT/kestrane-2.61.wxs"
 wine msiexec /i "$OUT/kestrane-rebuilt.msi" /qn; rc=$?
 same "a rebuilt package of the same version installs" 0 "$rc"
-same "... and replaces the installed copy" "2.51.0.0" "$(installed_versions wine | tr '\n' ' ' | sed 's/ $//')"
-wine msiexec /i "$OUT/kestrane-2.52.msi" /qn; rc=$?
+same "... and replaces the installed copy" "2.60.0.0" "$(installed_versions wine | tr '\n' ' ' | sed 's/ $//')"
+wine msiexec /i "$OUT/kestrane-2.61.msi" /qn; rc=$?
 same "a newer package installs" 0 "$rc"
-same "... and replaces the older copy" "2.52.0.0" "$(installed_versions wine | tr '\n' ' ' | sed 's/ $//')"
+same "... and replaces the older copy" "2.61.0.0" "$(installed_versions wine | tr '\n' ' ' | sed 's/ $//')"
 wine msiexec /i build/kestrane.msi /qn; rc=$?
 expect "an older package is refused over a newer one" test "$rc" -ne 0
-same "... and the newer copy stays" "2.52.0.0" "$(installed_versions wine | tr '\n' ' ' | sed 's/ $//')"
-wine msiexec /x "$OUT/kestrane-2.52.msi" /qn; rc=$?
+same "... and the newer copy stays" "2.61.0.0" "$(installed_versions wine | tr '\n' ' ' | sed 's/ $//')"
+wine msiexec /x "$OUT/kestrane-2.61.msi" /qn; rc=$?
 same "msiexec /x of the newer package succeeds" 0 "$rc"
 expect "... and removes kestrane.scr" test ! -e "$SYS64"
 
@@ -263,9 +293,9 @@ wine msiexec /x build/kestrane.msi /qn; rc=$?
 same "msiexec /x kestrane.msi /qn succeeds" 0 "$rc"
 expect "kestrane.scr is gone from system32" test ! -e "$SYS64"
 same "no copy is registered" "" "$(installed_versions wine)"
-after=$(for n in CoverArea TransitionTime MovementType DrawBorders TextLine1 TextLine2; do
-          echo "$n $(registry_value wine "$n")"; done)
-same "the users' settings survive the removal" "$before" "$after"
+same "the users' settings survive the removal, unchanged under the policy" "$before" "$(own_values)"
+same "... and so does the policy, which is the administrator's" "$policies_before" "$(policy_values)"
+wine reg delete "$MACHINE_POLICY" /f >/dev/null 2>&1
 wineserver -k 2>/dev/null
 
 # ------------------------------------------------------------ 32-bit under Wine

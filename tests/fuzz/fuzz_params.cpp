@@ -77,7 +77,7 @@ bool ReferenceRead(const std::string& text, uint32_t& bits) {
         if (significant.size() > 8) return false;
         for (char c : significant) magnitude = magnitude * 16 + static_cast<uint32_t>(HexValue(c));
     } else {
-        const std::string limit = negative ? "2147483648" : "2147483647";
+        const std::string limit = negative ? "2147483648" : "4294967295";
         if (significant.size() > limit.size()) return false;
         if (significant.size() == limit.size() && significant > limit) return false;
         for (char c : significant) magnitude = magnitude * 10 + static_cast<uint32_t>(c - '0');
@@ -179,6 +179,9 @@ void CheckRoundTrips(TFuzzInput& in) {
     uint32_t bits = 0;
 
     std::snprintf(text, sizeof text, "%d", static_cast<int>(s));
+    FUZZ_CHECK(TryReadInt32(text, bits) && bits == v);
+    // Window numbers are unsigned: every 32-bit value in decimal too.
+    std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(v));
     FUZZ_CHECK(TryReadInt32(text, bits) && bits == v);
     std::snprintf(text, sizeof text, "  +0x%X", static_cast<unsigned>(v));
     FUZZ_CHECK(TryReadInt32(text, bits) && bits == v);

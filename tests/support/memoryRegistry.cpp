@@ -39,6 +39,17 @@ int32_t TMemoryRegistry::CreateKey(const std::string& path, uint32_t access, TRe
     return RegOk;
 }
 
+int32_t TMemoryRegistry::OpenKeyForReading(TRegHive hive, const std::string& path, TRegKey& key) {
+    const std::string full = hive == TRegHive::LocalMachine ? "HKLM\\" + path : path;
+    ReadOpenLog.push_back(full);
+    const std::string id = Lower(full);
+    if (Keys.find(id) == Keys.end()) return RegFileNotFound;
+    key = NextHandle++;
+    Open[key] = id;
+    ReadHandles.insert(key);
+    return RegOk;
+}
+
 int32_t TMemoryRegistry::QueryValueInfo(TRegKey key, const std::string& name, uint32_t& type,
                                         uint32_t& size) {
     TKey* k = KeyOf(key);
@@ -70,7 +81,7 @@ int32_t TMemoryRegistry::SetValue(TRegKey key, const std::string& name, uint32_t
                                   const uint8_t* data, uint32_t size) {
     TKey* k = KeyOf(key);
     if (k == nullptr) return RegInvalidHandle;
-    if (k->ReadOnly) return RegAccessDenied;
+    if (k->ReadOnly || ReadHandles.count(key) != 0) return RegAccessDenied;
     auto failure = WriteFailures.find(Lower(name));
     if (failure != WriteFailures.end()) return failure->second;
     TValue v;

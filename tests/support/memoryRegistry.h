@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@ public:
 
     // IRegistryApi
     int32_t CreateKey(const std::string& path, uint32_t access, platform::TRegKey& key) override;
+    int32_t OpenKeyForReading(platform::TRegHive hive, const std::string& path,
+                              platform::TRegKey& key) override;
     int32_t QueryValueInfo(platform::TRegKey key, const std::string& name, uint32_t& type,
                            uint32_t& size) override;
     int32_t QueryValueData(platform::TRegKey key, const std::string& name, uint32_t& type,
@@ -27,6 +30,7 @@ public:
     int32_t CloseKey(platform::TRegKey key) override;
 
     // Set-up and inspection; key paths and value names compare without regard to case.
+    // Paths are below HKEY_CURRENT_USER; "HKLM\\" in front names one below HKEY_LOCAL_MACHINE.
     void AddKey(const std::string& path);
     bool KeyExists(const std::string& path) const;
     void PutValue(const std::string& path, const std::string& name, uint32_t type,
@@ -50,6 +54,8 @@ public:
     std::function<void(const std::string& name)> AfterInfoQuery;
 
     size_t OpenKeyCount() const { return Open.size(); }
+    // Keys opened for reading, in order, as "HKLM\\path" or "path".
+    const std::vector<std::string>& ReadOpens() const { return ReadOpenLog; }
     // Names of the successful writes, in order.
     const std::vector<std::string>& WriteLog() const { return Writes; }
 
@@ -66,6 +72,8 @@ private:
     std::map<platform::TRegKey, std::string> Open;     // handle -> lower-cased path
     std::map<std::string, int32_t> WriteFailures;      // lower-cased name -> status
     std::vector<std::string> Writes;
+    std::vector<std::string> ReadOpenLog;
+    std::set<platform::TRegKey> ReadHandles;  // opened for reading: writes are refused
     platform::TRegKey NextHandle = 0x100;
     bool CreateDenied = false;
     int32_t CloseStatus = platform::RegOk;

@@ -434,3 +434,65 @@ TEST(Hook, OtherMessagesAreIgnoredWhereverTheCursorIs)
 }
 
 }  // namespace
+
+TEST(BandTextPlaces, ScaleWithTheMonitorsDpiAndNeverOverlap)
+{
+    // Tahoma's cell is 2472/2048 of its em; 8 points is 8/72 of an inch.
+    struct Row {
+        int32_t Dpi, Left, Top1, Top2;
+    } rows[] = {{96, 10, 10, 24}, {120, 13, 13, 30}, {144, 15, 15, 36}, {192, 20, 20, 48}, {0, 10, 10, 24}};
+    for (const Row& row : rows) {
+        const TBandTextPlaces places = BandTextPlaces(row.Dpi);
+        EXPECT_EQ(places.Left, row.Left) << row.Dpi;
+        EXPECT_EQ(places.Top1, row.Top1) << row.Dpi;
+        EXPECT_EQ(places.Top2, row.Top2) << row.Dpi;
+        const int32_t dpi = row.Dpi > 0 ? row.Dpi : 96;
+        const int32_t em = (8 * dpi + 36) / 72;
+        const int32_t cell = (em * 2472 + 2047) / 2048;
+        EXPECT_GE(places.Top2 - places.Top1, cell) << row.Dpi;
+    }
+}
+
+TEST(JudgeCursor, ASystemMoveIsOnlyOneOffAVanishedPlace)
+{
+    struct Row {
+        int32_t X, Y;
+        bool SavedOnAMonitor;
+        TCursorVerdict Expected;
+    } rows[] = {
+        {1000, 700, true, TCursorVerdict::Stay},         {1005, 695, true, TCursorVerdict::Stay},
+        {1005, 695, false, TCursorVerdict::Stay},        {1006, 700, true, TCursorVerdict::Dismiss},
+        {1000, 694, true, TCursorVerdict::Dismiss},      {1279, 700, false, TCursorVerdict::FollowSystem},
+        {1000, 719, false, TCursorVerdict::FollowSystem}, {994, 700, false, TCursorVerdict::FollowSystem},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(JudgeCursor(1000, 700, row.X, row.Y, row.SavedOnAMonitor), row.Expected)
+            << row.X << "," << row.Y << " " << row.SavedOnAMonitor;
+    }
+}
+
+TEST(MoveFilter, RightAfterADisplayChangeOnlyTwoPollsInARowCount)
+{
+    // Each row: beyond the dead zone, settling, from the poll -> counts.
+    struct Step {
+        bool Beyond, Settling, FromPoll, Counts;
+    };
+    const std::vector<std::vector<Step>> scenarios = {
+        // Ordinary times: the first sight counts, poll or message.
+        {{true, false, true, true}, {true, false, false, true}, {false, false, true, false}},
+        // A place reported for a moment, then the resting cursor again.
+        {{true, true, false, false}, {true, true, true, false}, {false, true, true, false}, {true, true, true, false}},
+        // A move that holds: the second poll counts it; messages never do.
+        {{true, true, true, false}, {true, true, false, false}, {true, true, true, true}, {true, true, true, false}},
+        // A pending sight does not carry over once the settling is over.
+        {{true, true, true, false}, {true, false, true, true}, {true, true, true, false}},
+    };
+    for (size_t s = 0; s < scenarios.size(); ++s) {
+        TMoveFilter filter;
+        for (size_t i = 0; i < scenarios[s].size(); ++i) {
+            const Step& step = scenarios[s][i];
+            EXPECT_EQ(filter.Counts(step.Beyond, step.Settling, step.FromPoll), step.Counts)
+                << "scenario " << s << " step " << i;
+        }
+    }
+}

@@ -14,26 +14,66 @@ TEST(ConfigLoad, DefaultsLeaveApplyDisabled)
 
 TEST(ConfigLoad, ValuesTheControlsCannotShowEnableApply)
 {
+    // When a policy enforces the same values, the controls show them as the band holds
+    // them and Apply stays disabled.
     struct Row {
         const char* name;
         int32_t cover, time, movement;
         bool enabled;
+        int32_t heldCover;
+        double heldTime;
+        int32_t heldMovement;
     };
     const Row rows[] = {
         // -1 shows as no selection, which reads -1 again.
-        {"cover 7", 7, 2, 1, true},     {"cover -1", -1, 2, 1, false},
-        {"cover 3", 3, 2, 1, false},    {"cover 4", 4, 2, 1, true},
-        {"time 9", 1, 9, 1, true},      {"time 0", 1, 0, 1, true},
-        {"time 5", 1, 5, 1, false},     {"time 1", 1, 1, 1, false},
-        {"movement 2", 1, 2, 2, true},  {"movement 0", 1, 2, 0, false},
+        {"cover 7", 7, 2, 1, true, 3, 2, 1},     {"cover -1", -1, 2, 1, false, 0, 2, 1},
+        {"cover 3", 3, 2, 1, false, 3, 2, 1},    {"cover 4", 4, 2, 1, true, 3, 2, 1},
+        {"time 9", 1, 9, 1, true, 1, 5, 1},      {"time 0", 1, 0, 1, true, 1, 1, 1},
+        {"time 5", 1, 5, 1, false, 1, 5, 1},     {"time 1", 1, 1, 1, false, 1, 1, 1},
+        {"movement 2", 1, 2, 2, true, 1, 2, 1},  {"movement 0", 1, 2, 0, false, 1, 2, 0},
+        {"movement -1", 1, 2, -1, false, 1, 2, 1},
     };
+    TCfgSources enforced;
+    for (TSettingSource& source : enforced.Of) source = TSettingSource::MachinePolicy;
     for (const Row& r : rows) {
         TCfg cfg;
         cfg.CoverArea = r.cover;
         cfg.TransitionTime = r.time;
         cfg.MovementType = r.movement;
         EXPECT_EQ(ApplyEnabledAfterLoad(cfg), r.enabled) << r.name;
+        EXPECT_FALSE(ApplyEnabledAfterLoad(cfg, enforced)) << r.name;
+        const TConfigControls held = ControlsFromCfg(cfg, enforced);
+        EXPECT_EQ(held.CoverIndex, r.heldCover) << r.name;
+        EXPECT_EQ(held.TransitionValue, r.heldTime) << r.name;
+        EXPECT_EQ(held.MovementIndex, r.heldMovement) << r.name;
+        // Whatever the controls hold, OK keeps the enforced values.
+        const TCfg applied = ApplyControls(TConfigControls{0, 4.0, 0, false, "x", "y"}, cfg, enforced);
+        EXPECT_EQ(applied.CoverArea, r.cover) << r.name;
+        EXPECT_EQ(applied.TransitionTime, r.time) << r.name;
+        EXPECT_EQ(applied.TextLine1, cfg.TextLine1) << r.name;
     }
+}
+
+TEST(ConfigLoad, OnlyAChangedRecommendationBecomesTheUsersOwn)
+{
+    TCfg cfg;
+    cfg.CoverArea = 7;  // recommended, shown as no selection
+    TCfgSources sources;
+    sources.Of[stCoverArea] = TSettingSource::RecommendedForMachine;
+    sources.Of[stTransitionTime] = TSettingSource::RecommendedForUser;
+    sources.Of[stTextLine1] = TSettingSource::RecommendedForUser;
+    const TConfigControls loaded = ControlsFromCfg(cfg, sources);
+    TConfigControls shown = loaded;
+    shown.Line1 = "edited";
+    shown.Line2 = "edited too";  // a default: stored anyway
+    TakeChangedRecommendations(shown, loaded, sources);
+    EXPECT_EQ(sources.Of[stCoverArea], TSettingSource::RecommendedForMachine);
+    EXPECT_EQ(sources.Of[stTransitionTime], TSettingSource::RecommendedForUser);
+    EXPECT_EQ(sources.Of[stTextLine1], TSettingSource::Own);
+    EXPECT_EQ(sources.Of[stTextLine2], TSettingSource::Default);
+    shown.TransitionValue = 3;
+    TakeChangedRecommendations(shown, loaded, sources);
+    EXPECT_EQ(sources.Of[stTransitionTime], TSettingSource::Own);
 }
 
 TEST(ConfigLoad, ControlsShowWhatTheyCan)

@@ -440,6 +440,10 @@ const TControlRow kControls[] = {
     {"labMail1", "label", "", 432, 160, -1, -1, kMakerMail, -1, nullptr, "labMail1Click", nullptr},
     {"labURL1", "label", "", 432, 176, -1, -1, kMakerSite, -1, nullptr, "labURL1Click", nullptr},
     {"labURL2", "label", "", 432, 192, -1, -1, kMakerSite2, -1, nullptr, "labURL2Click", nullptr},
+    {"labManaged", "label", "", 16, 252, -1, -1, "Some settings are managed by your organization.", -1, nullptr,
+     nullptr, nullptr},
+    {"labLocks", "label", "", 16, 268, -1, -1, "Windows locks this workstation when the saver closes.", -1, nullptr,
+     nullptr, nullptr},
 };
 
 void ExpectStored(const TLayoutItem& item, const char* key, int32_t expected)
@@ -548,6 +552,11 @@ TEST(StoredConfigLayout, ContactBlockLiesOnTheStrip)
     int32_t stripLeft = strip->Int("left", 0);
     for (const TLayoutItem& item : layout.Components) {
         if (item.Kind != "label" || !item.Parent.empty()) {
+            continue;
+        }
+        if (!item.Bool("visible", true)) {
+            // The notice lines, shown under the buttons only when they apply.
+            EXPECT_GT(item.Int("top", -1), 219 + 25) << item.Name;
             continue;
         }
         EXPECT_GE(item.Int("left", -1), stripLeft) << item.Name;

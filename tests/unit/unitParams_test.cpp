@@ -96,7 +96,9 @@ INSTANTIATE_TEST_SUITE_P(
         IntCase{"-12", true, 0xFFFFFFF4u}, IntCase{"-0", true, 0}, IntCase{"   42", true, 42},
         IntCase{"  -42", true, 0xFFFFFFD6u}, IntCase{"0000000000000000000042", true, 42},
         IntCase{"2147483647", true, 0x7FFFFFFFu}, IntCase{"-2147483648", true, 0x80000000u},
-        IntCase{"2147483648", false, 0}, IntCase{"-2147483649", false, 0}, IntCase{"4294967295", false, 0},
+        IntCase{"2147483648", true, 0x80000000u}, IntCase{"-2147483649", false, 0},
+        IntCase{"4294967295", true, 0xFFFFFFFFu}, IntCase{"+4294967295", true, 0xFFFFFFFFu},
+        IntCase{"4294901802", true, 0xFFFF002Au}, IntCase{"-4294967295", false, 0},
         IntCase{"4294967296", false, 0}, IntCase{"99999999999999999999999999999", false, 0},
         IntCase{"$FF", true, 255}, IntCase{"$ff", true, 255}, IntCase{"x1c", true, 28}, IntCase{"X1C", true, 28},
         IntCase{"0x1C", true, 28}, IntCase{"0X1c", true, 28}, IntCase{"0X1", true, 1},
@@ -122,10 +124,10 @@ TEST(ReadInt, DecimalAgreesWithFormattingOverWideRange)
         const int64_t spread = (i % 7 == 0) ? INT64_C(1) << 40 : INT64_C(1) << 20;
         const int64_t v = base + static_cast<int64_t>(rng() % static_cast<uint64_t>(2 * spread)) - spread;
         uint32_t bits = 0;
-        const bool inRange = v >= INT32_MIN && v <= INT32_MAX;
+        const bool inRange = v >= INT32_MIN && v <= INT64_C(4294967295);
         ASSERT_EQ(TryReadInt32(std::to_string(v), bits), inRange) << v;
         if (inRange) {
-            ASSERT_EQ(bits, static_cast<uint32_t>(static_cast<int32_t>(v))) << v;
+            ASSERT_EQ(bits, static_cast<uint32_t>(static_cast<uint64_t>(v) & 0xFFFFFFFFu)) << v;
         }
     }
 }
@@ -200,7 +202,8 @@ INSTANTIATE_TEST_SUITE_P(
         // The second argument is read unchanged and never falls back.
         ParseCase{"/c x1c", "C", 28, false}, ParseCase{"/p 0", "P", 0, false}, ParseCase{"/p \"\"", "P", 0, true},
         ParseCase{"/p \" 12\"", "P", 12, false}, ParseCase{"/p \"12 \"", "P", 0, false},
-        ParseCase{"/p 4294967295", "P", 0, false}, ParseCase{"/p $FFFFFFFF", "P", 0xFFFFFFFFu, false},
+        ParseCase{"/p 4294967295", "P", 0xFFFFFFFFu, false}, ParseCase{"/p 4294967296", "P", 0, false},
+        ParseCase{"/p 2147483648", "P", 0x80000000u, false}, ParseCase{"/c:4294901802", "C", 0xFFFF002Au, false}, ParseCase{"/p $FFFFFFFF", "P", 0xFFFFFFFFu, false},
         ParseCase{"/p -2147483648", "P", 0x80000000u, false}, ParseCase{"/p 12 34", "P", 12, false},
         ParseCase{"/ s", "", 0, false}, ParseCase{"/p:99 12", "P", 12, false},
         ParseCase{"\"\" /s 5", "S", 5, false}));

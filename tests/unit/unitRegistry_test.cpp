@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "platform/registry.h"
+#include "src/cfgSources.h"
 #include "tests/support/fakeDialog.h"
 #include "tests/support/memoryRegistry.h"
 
@@ -453,6 +455,162 @@ TEST_F(SettingsStore, SeveralBadValuesGiveOneReport) {
     Reg.PutDword(Key, "TextLine1", 1);
     LoadCfg();
     EXPECT_EQ(FakeDialogCalls().size(), 1u);
+}
+
+}  // namespace
+
+// ---- policies and recommendations ----
+
+namespace {
+
+const std::string MachinePolicy = "HKLM\\Software\\Policies\\Varnel\\KestraneWorkstation";
+const std::string UserPolicy = "Software\\Policies\\Varnel\\KestraneWorkstation";
+const std::string MachineRecommended = MachinePolicy + "\\Recommended";
+const std::string UserRecommended = UserPolicy + "\\Recommended";
+
+struct TPut {
+    std::string Path;
+    std::string Name;
+    uint32_t Type;
+    std::vector<uint8_t> Data;
+};
+
+std::vector<uint8_t> Le(uint32_t v) {
+    return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+            static_cast<uint8_t>(v >> 24)};
+}
+std::vector<uint8_t> Sz(const std::string& s) {
+    std::vector<uint8_t> d(s.begin(), s.end());
+    d.push_back(0);
+    return d;
+}
+
+struct TSourceCase {
+    const char* Name;
+    std::vector<TPut> Puts;
+    int32_t CoverArea;
+    std::string TextLine1;
+    TSettingSource CoverSource;
+    TSettingSource Line1Source;
+    bool Report;  // only the user's own key ever reports
+};
+
+class SettingSources : public SettingsStore, public ::testing::WithParamInterface<TSourceCase> {};
+
+TEST_P(SettingSources, TheFirstSourceThatHasAValueWins) {
+    const TSourceCase& c = GetParam();
+    for (const TPut& put : c.Puts) Reg.PutValue(put.Path, put.Name, put.Type, put.Data);
+    LoadCfg();
+    EXPECT_EQ(Cfg.CoverArea, c.CoverArea);
+    EXPECT_EQ(Cfg.TextLine1, c.TextLine1);
+    EXPECT_EQ(CfgSources.Of[stCoverArea], c.CoverSource);
+    EXPECT_EQ(CfgSources.Of[stTextLine1], c.Line1Source);
+    EXPECT_EQ(FakeDialogCalls().size(), c.Report ? 1u : 0u);
+    // Policy keys are opened for reading only, in the order of precedence.
+    const std::vector<std::string> opens = {MachinePolicy, UserPolicy, MachineRecommended, UserRecommended};
+    EXPECT_EQ(Reg.ReadOpens(), opens);
+    for (const TPut& put : c.Puts) {
+        const TMemoryRegistry::TValue* v = Reg.FindValue(put.Path, put.Name);
+        ASSERT_NE(v, nullptr);
+        EXPECT_EQ(v->Data, put.Data) << "a source was changed: " << put.Path;
+    }
+    EXPECT_FALSE(Reg.KeyExists(UserPolicy) && c.Puts.empty()) << "a policy key was created";
+}
+
+using S = TSettingSource;
+const TSourceCase SourceCases[] = {
+    {"all five", {{MachinePolicy, "CoverArea", RegDword, Le(0)}, {UserPolicy, "CoverArea", RegDword, Le(1)},
+                  {Key, "CoverArea", RegDword, Le(2)}, {MachineRecommended, "CoverArea", RegDword, Le(3)},
+                  {UserRecommended, "CoverArea", RegDword, Le(4)}},
+     0, DefaultLine1, S::MachinePolicy, S::Default, false},
+    {"user policy over own", {{UserPolicy, "CoverArea", RegDword, Le(1)}, {Key, "CoverArea", RegDword, Le(2)},
+                              {MachineRecommended, "CoverArea", RegDword, Le(3)}},
+     1, DefaultLine1, S::UserPolicy, S::Default, false},
+    {"own over recommendations", {{Key, "CoverArea", RegDword, Le(2)},
+                                  {MachineRecommended, "CoverArea", RegDword, Le(3)},
+                                  {UserRecommended, "CoverArea", RegDword, Le(0)}},
+     2, DefaultLine1, S::Own, S::Default, false},
+    {"machine recommendation over the user's", {{MachineRecommended, "CoverArea", RegDword, Le(3)},
+                                                {UserRecommended, "CoverArea", RegDword, Le(0)}},
+     3, DefaultLine1, S::RecommendedForMachine, S::Default, false},
+    {"the user's recommendation alone", {{UserRecommended, "CoverArea", RegDword, Le(0)}},
+     0, DefaultLine1, S::RecommendedForUser, S::Default, false},
+    {"nothing anywhere", {}, 1, DefaultLine1, S::Default, S::Default, false},
+    {"machine policy with the middle missing", {{MachinePolicy, "CoverArea", RegDword, Le(2)},
+                                                {UserRecommended, "CoverArea", RegDword, Le(0)}},
+     2, DefaultLine1, S::MachinePolicy, S::Default, false},
+    {"each value on its own", {{MachinePolicy, "CoverArea", RegDword, Le(3)},
+                               {UserPolicy, "TextLine1", RegSz, Sz("user policy")},
+                               {Key, "TextLine1", RegSz, Sz("own")}},
+     3, "user policy", S::MachinePolicy, S::UserPolicy, false},
+    {"machine policy as text falls to the user policy", {{MachinePolicy, "CoverArea", RegSz, Sz("3")},
+                                                         {UserPolicy, "CoverArea", RegDword, Le(0)}},
+     0, DefaultLine1, S::UserPolicy, S::Default, false},
+    {"an eight-byte policy falls to the own value", {{MachinePolicy, "CoverArea", RegDword, std::vector<uint8_t>(8, 1)},
+                                                     {Key, "CoverArea", RegDword, Le(2)}},
+     2, DefaultLine1, S::Own, S::Default, false},
+    {"binary and qword policies fall to the recommendation", {{MachinePolicy, "CoverArea", RegBinary, Le(2)},
+                                                              {UserPolicy, "CoverArea", platform::RegQword,
+                                                               std::vector<uint8_t>(8, 0)},
+                                                              {MachineRecommended, "CoverArea", RegDword, Le(3)}},
+     3, DefaultLine1, S::RecommendedForMachine, S::Default, false},
+    {"a damaged policy does not stop the next value", {{MachinePolicy, "CoverArea", RegSz, Sz("x")},
+                                                       {MachinePolicy, "TextLine1", RegExpandSz, Sz("%PATH%")}},
+     1, "%PATH%", S::Default, S::MachinePolicy, false},
+    {"a text policy of the wrong type falls to the own text", {{MachinePolicy, "TextLine1", RegDword, Le(1)},
+                                                               {Key, "TextLine1", RegSz, Sz("own")}},
+     1, "own", S::Default, S::Own, false},
+    {"an own value that fails is reported and a recommendation fills in",
+     {{Key, "CoverArea", RegSz, Sz("2")}, {Key, "TextLine1", RegSz, Sz("after the failure")},
+      {UserRecommended, "CoverArea", RegDword, Le(3)}, {UserRecommended, "TextLine1", RegSz, Sz("recommended")}},
+     3, "recommended", S::RecommendedForUser, S::RecommendedForUser, true},
+    {"an empty policy text is an enforced empty text", {{UserPolicy, "TextLine1", RegNone, {}},
+                                                        {Key, "TextLine1", RegSz, Sz("own")}},
+     1, "", S::Default, S::UserPolicy, false},
+    {"a mebibyte policy text is taken whole", {{MachinePolicy, "TextLine1", RegSz, Sz(std::string(1 << 20, 'W'))}},
+     1, std::string(1 << 20, 'W'), S::Default, S::MachinePolicy, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, SettingSources, ::testing::ValuesIn(SourceCases),
+                         [](const ::testing::TestParamInfo<TSourceCase>& info) {
+                             std::string name;
+                             for (const char* p = info.param.Name; *p != '\0'; ++p) {
+                                 if (std::isalnum(static_cast<unsigned char>(*p))) name += *p;
+                             }
+                             return name;
+                         });
+
+TEST_F(SettingsStore, SavingLeavesOutEnforcedAndUntouchedRecommendedSettings) {
+    Reg.PutDword(Key, "CoverArea", 2);
+    Reg.PutDword(MachinePolicy, "CoverArea", 0);
+    Reg.PutDword(UserPolicy, "DrawBorders", 0);
+    Reg.PutText(MachineRecommended, "TextLine1", "recommended");
+    Reg.PutDword(UserRecommended, "MovementType", 0);
+    LoadCfg();
+    CfgSources.Of[stMovementType] = TSettingSource::Own;  // as the dialog marks a changed recommendation
+    SaveCfg();
+    EXPECT_TRUE(FakeDialogCalls().empty());
+    EXPECT_EQ(Reg.WriteLog(), (std::vector<std::string>{"TransitionTime", "MovementType", "TextLine2"}));
+    ExpectDword("CoverArea", 2);  // the user's own value of an enforced setting stays
+    ExpectDword("MovementType", 0);
+    EXPECT_EQ(Reg.FindValue(Key, "TextLine1"), nullptr);
+    EXPECT_EQ(Reg.FindValue(Key, "DrawBorders"), nullptr);
+}
+
+TEST_F(SettingsStore, PasswordProtectionFollowsTheWindowsPolicyThenTheUser) {
+    const std::string desktop = "Control Panel\\Desktop";
+    const std::string policy = "Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop";
+    EXPECT_FALSE(ScreenSaverIsSecure());
+    Reg.PutText(desktop, "ScreenSaverIsSecure", "1");
+    EXPECT_TRUE(ScreenSaverIsSecure());
+    Reg.PutText(policy, "ScreenSaverIsSecure", "0");
+    EXPECT_FALSE(ScreenSaverIsSecure());
+    Reg.PutText(desktop, "ScreenSaverIsSecure", "0");
+    Reg.PutText(policy, "ScreenSaverIsSecure", "1");
+    EXPECT_TRUE(ScreenSaverIsSecure());
+    Reg.PutDword(policy, "ScreenSaverIsSecure", 1);  // not a text: the user's setting decides
+    EXPECT_FALSE(ScreenSaverIsSecure());
+    EXPECT_TRUE(Reg.WriteLog().empty());
 }
 
 }  // namespace

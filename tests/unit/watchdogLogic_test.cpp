@@ -120,3 +120,30 @@ TEST(Watchdog, ExtremeCoordinatesDoNotOverflow) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Watchdog, ANewStartPlaceVoidsAWatchTheOldOneStarted) {
+    TWatchdog dog(kX, kY);
+    const int64_t heartbeat = 100;
+    // A stall while the system moved the cursor off a vanished monitor.
+    EXPECT_EQ(Tick(dog, 500, heartbeat, 0, At(kX - 300, kY - 200)), TWatchdogAction::Nothing);
+    EXPECT_TRUE(dog.Triggered());
+    dog.Rebase(kX - 300, kY - 200);
+    EXPECT_FALSE(dog.Triggered());
+    EXPECT_EQ(Tick(dog, 750, 700, 0, At(kX - 300, kY - 200)), TWatchdogAction::Nothing);
+    EXPECT_EQ(Tick(dog, 1500, 700, 0, At(kX - 300, kY - 200)), TWatchdogAction::Nothing);
+    EXPECT_FALSE(dog.Triggered());
+    // Stuck afterwards: a real move from the new place still ends it.
+    EXPECT_EQ(Tick(dog, 1750, 700, 0, At(kX - 294, kY - 200)), TWatchdogAction::Nothing);
+    EXPECT_EQ(Tick(dog, 2250, 700, 0, At(kX - 294, kY - 200)), TWatchdogAction::EndProcess);
+}
+
+TEST(Watchdog, AKeyEndsAStuckBandAsAMoveDoes) {
+    TWatchdog dog(kX, kY);
+    // The cursor rests; the keyboard hook reports the key at 300.
+    EXPECT_EQ(Tick(dog, 500, 100, 300, At(kX, kY)), TWatchdogAction::Nothing);
+    EXPECT_EQ(Tick(dog, 1000, 100, 300, At(kX, kY)), TWatchdogAction::EndProcess);
+}
+
+}  // namespace

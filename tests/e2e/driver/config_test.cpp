@@ -116,12 +116,12 @@ ConfigDialog Inspect(HWND form) {
 
 // The dialog once it is up, in front, with the keyboard focus on its first
 // control.
-ConfigDialog WaitForConfig(const e2e::Process& process) {
+ConfigDialog WaitForConfig(const e2e::Process& process, HWND ConfigDialog::*first = &ConfigDialog::Cover) {
     HWND form = e2e::WaitForWindow(process.Id(), kConfigClass, 10000);
     E2E_REQUIRE(form != nullptr);
     ConfigDialog d = Inspect(form);
     if (!e2e::WaitUntil([&] { return GetForegroundWindow() == form; }, 2000)) SetForegroundWindow(form);
-    E2E_CHECK(e2e::WaitUntil([&] { return FocusOf(form) == d.Cover; }, 3000));
+    E2E_CHECK(e2e::WaitUntil([&] { return FocusOf(form) == d.*first; }, 3000));
     return d;
 }
 
@@ -603,7 +603,9 @@ E2E_TEST(config, OverAHostWindowDisablesItsParentAndCentresOnIt) {
     CleanSettings clean;
     HostWindow host;
     E2E_REQUIRE(host.Top != nullptr && host.Child != nullptr);
-    const uint32_t child = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(host.Child));
+    // Given as a number above 2147483647, which Wine reads as the window of
+    // its low word (a high word of 0xFFFF names any of the window's generations).
+    const uint32_t child = 0xFFFF0000u | static_cast<uint32_t>(reinterpret_cast<uintptr_t>(host.Child) & 0xFFFFu);
     e2e::Process process = e2e::Process::Start("/c:" + std::to_string(child));
     HWND form = e2e::WaitForWindow(process.Id(), kConfigClass, 10000);
     E2E_REQUIRE(form != nullptr);
@@ -854,4 +856,158 @@ E2E_TEST(config, AboutBoxCloseBoxOpensNothing) {
     E2E_CHECK_EQ(recorder.Urls().size(), 0u);
     PostMessageA(d.Form, WM_CLOSE, 0, 0);
     E2E_CHECK(Ended(process));
+}
+
+// ---- settings the organisation manages ----
+
+namespace {
+
+const char kManagedLine[] = "Some settings are managed by your organization.";
+const char kLocksLine[] = "Windows locks this workstation when the saver closes.";
+const char kDesktopKey[] = "Control Panel\\Desktop";
+const char kDesktopPolicyKey[] = "Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop";
+
+bool LineShown(HWND form, const char* text) {
+    HWND line = FindChild(form, "TKestraneLabel", text);
+    return line != nullptr && IsWindowVisible(line);
+}
+
+// The client height in 96-DPI pixels.
+int ClientHeight(HWND form) {
+    RECT client{};
+    GetClientRect(form, &client);
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return MulDiv(client.bottom, 96, dpi);
+}
+
+// Password protection of the screen saver, as the user and as the Windows policy set it;
+// puts back what was there.
+struct SecureSetting {
+    SecureSetting() { had_ = Read(kDesktopKey, saved_); }
+    ~SecureSetting() {
+        if (had_) {
+            Put(kDesktopKey, saved_);
+        } else {
+            Remove(kDesktopKey);
+        }
+        Remove(kDesktopPolicyKey);
+    }
+    SecureSetting(const SecureSetting&) = delete;
+    SecureSetting& operator=(const SecureSetting&) = delete;
+    static void Put(const char* path, const std::string& text) {
+        HKEY key = nullptr;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != 0) return;
+        RegSetValueExA(key, "ScreenSaverIsSecure", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>(text.size() + 1));
+        RegCloseKey(key);
+    }
+    static void Remove(const char* path) { RegDeleteKeyValueA(HKEY_CURRENT_USER, path, "ScreenSaverIsSecure"); }
+    static bool Read(const char* path, std::string& text) {
+        char buffer[64] = {};
+        DWORD size = sizeof(buffer) - 1;
+        if (RegGetValueA(HKEY_CURRENT_USER, path, "ScreenSaverIsSecure", RRF_RT_REG_SZ, nullptr, buffer, &size) != 0)
+            return false;
+        text = buffer;
+        return true;
+    }
+    bool had_ = false;
+    std::string saved_;
+};
+
+}  // namespace
+
+// One enforced setting (held as the band holds it), one untouched recommendation: the
+// locked control is skipped by Tab, Apply ignores it, OK keeps the user's own value of it
+// and does not turn the recommendation into the user's own.
+E2E_TEST(config, AnEnforcedSettingIsLockedAndOkKeepsTheUsersOwnValueOfIt) {
+    CleanSettings clean;
+    e2e::PolicyScope policies;
+    SecureSetting secure;
+    SecureSetting::Remove(kDesktopKey);
+    e2e::PutDword("CoverArea", 1);
+    e2e::PutDword("TransitionTime", 3);
+    e2e::PutPolicyDword(e2e::PolicyPlace::Machine, "CoverArea", 7);
+    e2e::PutPolicyString(e2e::PolicyPlace::MachineRecommended, "TextLine2", "Recommended line");
+    e2e::Process process = e2e::Process::Start("");
+    ConfigDialog d = WaitForConfig(process, &ConfigDialog::SpinBox);
+    E2E_CHECK(!IsWindowEnabled(d.Cover));
+    E2E_CHECK_EQ(d.CoverIndex(), 3);  // 7 as the band holds it: a fifth
+    E2E_CHECK(IsWindowEnabled(d.Spin) && IsWindowEnabled(d.Line1) && IsWindowEnabled(d.Borders));
+    E2E_CHECK_EQ(TextOf(d.Line2), std::string("Recommended line"));
+    E2E_CHECK(!d.ApplyEnabled());
+    E2E_CHECK(LineShown(d.Form, kManagedLine));
+    E2E_CHECK(!LineShown(d.Form, kLocksLine));
+    E2E_CHECK_EQ(ClientHeight(d.Form), 276);
+    // Shift+Tab from the spin field goes round to the last button, past the locked list.
+    e2e::PressShifted(VK_TAB);
+    E2E_CHECK(e2e::WaitUntil([&] { return FocusOf(d.Form) == d.Order; }, 2000));
+    e2e::PressKey(VK_TAB);
+    E2E_CHECK(e2e::WaitUntil([&] { return FocusOf(d.Form) == d.SpinBox; }, 2000));
+    e2e::PressKey(VK_DOWN);
+    E2E_CHECK(e2e::WaitUntil([&] { return TextOf(d.SpinBox) == "2"; }, 2000));
+    E2E_CHECK(e2e::WaitUntil([&] { return d.ApplyEnabled(); }, 2000));
+    ClickCentre(d.Ok);
+    E2E_CHECK(Ended(process));
+    E2E_CHECK_EQ(e2e::ValueCount(), 5);
+    E2E_CHECK_EQ(DwordValue("CoverArea"), 1);
+    E2E_CHECK_EQ(DwordValue("TransitionTime"), 2);
+    E2E_CHECK_EQ(DwordValue("MovementType"), 1);
+    E2E_CHECK_EQ(StringValue("TextLine1"), std::string(kDefaultLine1));
+    E2E_CHECK_EQ(StringValue("TextLine2"), std::string("<missing>"));
+    // With the policy withdrawn the user's own value is back and the dialog is as ever.
+    e2e::ClearPolicies();
+    e2e::Process again = e2e::Process::Start("");
+    ConfigDialog plain = WaitForConfig(again);
+    E2E_CHECK_EQ(plain.CoverIndex(), 1);
+    E2E_CHECK(!LineShown(plain.Form, kManagedLine));
+    E2E_CHECK_EQ(ClientHeight(plain.Form), 260);
+    // A button on the taskbar and in Alt+Tab, so that a covered dialog can be brought back.
+    E2E_CHECK((GetWindowLongA(plain.Form, GWL_EXSTYLE) & WS_EX_APPWINDOW) != 0);
+    PostMessageA(plain.Form, WM_CLOSE, 0, 0);
+    E2E_CHECK(Ended(again));
+}
+
+// All six from the user policy: nothing to edit, nothing written; with password
+// protection on, the dialog says what a dismissal may do, unless the Windows policy
+// switches it off.
+E2E_TEST(config, AllSixEnforcedLeaveNothingToWriteAndTheLockIsMentioned) {
+    CleanSettings clean;
+    e2e::PolicyScope policies;
+    SecureSetting secure;
+    SecureSetting::Put(kDesktopKey, "1");
+    e2e::PutDword("TransitionTime", 4);
+    e2e::PutPolicyDword(e2e::PolicyPlace::User, "CoverArea", 0);
+    e2e::PutPolicyDword(e2e::PolicyPlace::User, "TransitionTime", 9);
+    e2e::PutPolicyDword(e2e::PolicyPlace::User, "MovementType", 5);
+    e2e::PutPolicyDword(e2e::PolicyPlace::User, "DrawBorders", 0);
+    e2e::PutPolicyString(e2e::PolicyPlace::User, "TextLine1", "Managed one");
+    e2e::PutPolicyString(e2e::PolicyPlace::User, "TextLine2", "Managed two");
+    e2e::Process process = e2e::Process::Start("");
+    ConfigDialog d = WaitForConfig(process, &ConfigDialog::Ok);
+    for (HWND control : {d.Cover, d.Spin, d.Movement, d.Borders, d.Line1, d.Line2}) {
+        E2E_CHECK(!IsWindowEnabled(control));
+    }
+    E2E_CHECK_EQ(d.CoverIndex(), 0);
+    E2E_CHECK_EQ(TextOf(d.SpinBox), std::string("5"));
+    E2E_CHECK_EQ(d.MovementIndex(), 1);
+    E2E_CHECK(!d.BordersTicked());
+    E2E_CHECK_EQ(TextOf(d.Line1), std::string("Managed one"));
+    E2E_CHECK(!d.ApplyEnabled());
+    E2E_CHECK(LineShown(d.Form, kManagedLine) && LineShown(d.Form, kLocksLine));
+    E2E_CHECK_EQ(ClientHeight(d.Form), 292);
+    ClickCentre(d.Ok);
+    E2E_CHECK(Ended(process));
+    E2E_CHECK_EQ(e2e::ValueCount(), 1);
+    E2E_CHECK_EQ(DwordValue("TransitionTime"), 4);
+    // The Windows policy switches the protection off over the user's setting.
+    SecureSetting::Put(kDesktopPolicyKey, "0");
+    e2e::Process again = e2e::Process::Start("");
+    ConfigDialog second = WaitForConfig(again, &ConfigDialog::Ok);
+    E2E_CHECK(LineShown(second.Form, kManagedLine));
+    E2E_CHECK(!LineShown(second.Form, kLocksLine));
+    E2E_CHECK_EQ(ClientHeight(second.Form), 276);
+    PostMessageA(second.Form, WM_CLOSE, 0, 0);
+    E2E_CHECK(Ended(again));
 }

@@ -1,5 +1,6 @@
 #include "tests/e2e/driver/harness.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -60,9 +61,20 @@ Process Process::Start(const std::string& arguments, const std::string& exe) {
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back('\0');
     Process process;
-    if (!CreateProcessA(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-        RecordFailure(__FILE__, __LINE__, "CreateProcess failed for " + commandLine + ": " + std::to_string(GetLastError()));
-        throw RequireFailed{};
+    // Wine now and then fails to bring up a new process's address space under load and
+    // reports ERROR_INTERNAL_ERROR before the program has run a line: start it again.
+    bool started = false;
+    for (int attempt = 1; attempt <= 3 && !started; ++attempt) {
+        started = CreateProcessA(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                 &startup, &info) != FALSE;
+        if (started) break;
+        const DWORD error = GetLastError();
+        if (error != ERROR_INTERNAL_ERROR || attempt == 3) {
+            RecordFailure(__FILE__, __LINE__, "CreateProcess failed for " + commandLine + ": " + std::to_string(error));
+            throw RequireFailed{};
+        }
+        Note("CreateProcess failed with ERROR_INTERNAL_ERROR, starting again: " + commandLine);
+        Sleep(200);
     }
     CloseHandle(info.hThread);
     process.process_ = info.hProcess;
@@ -300,6 +312,15 @@ void PressKey(WORD virtualKey, bool alt) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+void SendKey(WORD virtualKey, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtualKey, 0));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof(INPUT));
+}
+
 void TypeText(const std::string& text) {
     for (char c : text) {
         SHORT vk = VkKeyScanA(c);
@@ -388,9 +409,11 @@ void PutString(const std::string& name, const std::string& text, DWORD type) {
     PutValue(name, type, bytes);
 }
 
-bool ReadValue(const std::string& name, DWORD& type, std::string& bytes) {
+namespace {
+
+bool ReadValueOf(HKEY root, const char* path, const std::string& name, DWORD& type, std::string& bytes) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) return false;
     DWORD size = 0;
     LONG status = RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size);
     if (status == ERROR_SUCCESS) {
@@ -402,6 +425,19 @@ bool ReadValue(const std::string& name, DWORD& type, std::string& bytes) {
     return status == ERROR_SUCCESS;
 }
 
+const char kPolicyKey[] = "Software\\Policies\\Varnel\\KestraneWorkstation";
+const char kRecommendedKey[] = "Software\\Policies\\Varnel\\KestraneWorkstation\\Recommended";
+
+}  // namespace
+
+bool ReadValue(const std::string& name, DWORD& type, std::string& bytes) {
+    return ReadValueOf(HKEY_CURRENT_USER, kSettingsKey, name, type, bytes);
+}
+
+bool ReadPolicy(const std::string& name, DWORD& type, std::string& bytes) {
+    return ReadValueOf(HKEY_LOCAL_MACHINE, kPolicyKey, name, type, bytes);
+}
+
 int ValueCount() {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
@@ -410,6 +446,35 @@ int ValueCount() {
                      nullptr);
     RegCloseKey(key);
     return static_cast<int>(count);
+}
+
+void ClearPolicies() {
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        RegDeleteKeyExA(root, kRecommendedKey, KEY_WOW64_64KEY, 0);
+        RegDeleteKeyExA(root, kPolicyKey, KEY_WOW64_64KEY, 0);
+    }
+}
+
+void PutPolicy(PolicyPlace place, const std::string& name, DWORD type, const std::string& bytes) {
+    const bool machine = place == PolicyPlace::Machine || place == PolicyPlace::MachineRecommended;
+    const bool recommended = place == PolicyPlace::MachineRecommended || place == PolicyPlace::UserRecommended;
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, recommended ? kRecommendedKey : kPolicyKey,
+                        0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        RecordFailure(__FILE__, __LINE__, "cannot create the policy key");
+        throw RequireFailed{};
+    }
+    RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                   static_cast<DWORD>(bytes.size()));
+    RegCloseKey(key);
+}
+
+void PutPolicyDword(PolicyPlace place, const std::string& name, uint32_t value) {
+    PutPolicy(place, name, REG_DWORD, DwordBytes(value));
+}
+
+void PutPolicyString(PolicyPlace place, const std::string& name, const std::string& text) {
+    PutPolicy(place, name, REG_SZ, text + std::string(1, '\0'));
 }
 
 std::string BlockName() {
@@ -444,6 +509,8 @@ void BlockHolder::Release() {
     mapping_ = nullptr;
 }
 
+
+
 }  // namespace e2e
 
 int main(int argc, char** argv) {
@@ -463,6 +530,7 @@ int main(int argc, char** argv) {
             filter = arg;
         }
     }
+    ClearPolicies();
     int passed = 0;
     int failed = 0;
     for (const TestEntry& test : Tests()) {

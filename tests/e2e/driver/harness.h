@@ -151,11 +151,30 @@ constexpr uint32_t kWhite = 0xFFFFFF;
 void MoveCursor(int x, int y);
 POINT CursorPos();
 void PressKey(WORD virtualKey, bool alt = false);
+// One key-down (a press or an auto-repeat) or one key-up.
+void SendKey(WORD virtualKey, bool up);
 void TypeText(const std::string& text);
 void ClickAt(int x, int y);
 // A key pressed with Shift held.
 void PressShifted(WORD virtualKey);
 void PressShiftTab();
+
+// ---- resource counts of a process ----
+
+// Kernel handles (the system's handle list), windows (top-level and child)
+// and GDI objects (the process's GDI handle table; -1 when it cannot be
+// read). USER objects are not counted: Wine's GetGuiResources returns 0 for
+// every process, and windows are the USER objects the program makes.
+struct Counts {
+    int Handles = 0, Windows = 0, Gdi = 0;
+};
+int KernelHandles(DWORD processId);
+int WindowCount(DWORD processId);
+int GdiObjects(HANDLE process);
+Counts CountsOf(const Process& process);
+std::string Describe(const Counts& counts);
+// The later counts equal the first, which must all have been read.
+void CheckSameCounts(const Counts& first, const Counts& later);
 
 // ---- the single-instance block ----
 
@@ -196,5 +215,25 @@ bool ReadValue(const std::string& name, DWORD& type, std::string& bytes);
 // Number of values in the settings key (0 when it does not exist).
 int ValueCount();
 std::string DwordBytes(uint32_t value);
+
+// ---- policies ----
+
+// The four managed places, highest precedence first (recommendations below the own value).
+enum class PolicyPlace { Machine, User, MachineRecommended, UserRecommended };
+// Removes every policy key of the program; the driver does so when it starts, since one
+// left behind would change every later band.
+void ClearPolicies();
+void PutPolicy(PolicyPlace place, const std::string& name, DWORD type, const std::string& bytes);
+void PutPolicyDword(PolicyPlace place, const std::string& name, uint32_t value);
+void PutPolicyString(PolicyPlace place, const std::string& name, const std::string& text);
+// A value of the machine policy key; false when it does not exist.
+bool ReadPolicy(const std::string& name, DWORD& type, std::string& bytes);
+// Clears the policies when made and when it goes, also when a check has failed.
+struct PolicyScope {
+    PolicyScope() { ClearPolicies(); }
+    ~PolicyScope() { ClearPolicies(); }
+    PolicyScope(const PolicyScope&) = delete;
+    PolicyScope& operator=(const PolicyScope&) = delete;
+};
 
 }  // namespace e2e

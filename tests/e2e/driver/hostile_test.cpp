@@ -1,6 +1,8 @@
 // Damaged and hostile stored settings, from the table in
 // tests/e2e/hostile_settings.tsv: the saver never crashes, reports a damaged
-// value once, clamps what it must, and leaves the registry as it was.
+// value once, clamps what it must, and leaves the registry as it was. Each case
+// runs again as a machine policy: a value its reader refuses is passed over
+// without a report, and the default it falls to gives the same band.
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -79,14 +81,19 @@ HWND FindErrorDialog(DWORD pid) {
     return nullptr;
 }
 
-void RunCase(const HostileCase& c) {
+void RunCase(const HostileCase& c, bool asPolicy) {
     DeleteSettingsKey();
+    PolicyScope policies;
     const std::string bytes = BytesOf(c.Data);
-    PutValue(c.Value, TypeOf(c.Type), bytes);
+    if (asPolicy) {
+        PutPolicy(PolicyPlace::Machine, c.Value, TypeOf(c.Type), bytes);
+    } else {
+        PutValue(c.Value, TypeOf(c.Type), bytes);
+    }
     // What the registry holds before the start (it may normalise text data).
     DWORD storedType = 0;
     std::string stored;
-    E2E_REQUIRE(ReadValue(c.Value, storedType, stored));
+    E2E_REQUIRE(asPolicy ? ReadPolicy(c.Value, storedType, stored) : ReadValue(c.Value, storedType, stored));
     MoveCursor(640, 640);
     Sleep(100);
     Process saver = Process::Start("/s");
@@ -97,7 +104,7 @@ void RunCase(const HostileCase& c) {
             return dialog != nullptr || BandOf(saver.Id(), 0) != nullptr || !saver.Running();
         },
         8000);
-    E2E_CHECK_EQ(dialog != nullptr, c.Dialog);
+    E2E_CHECK_EQ(dialog != nullptr, c.Dialog && !asPolicy);
     if (dialog != nullptr) {
         SetForegroundWindow(dialog);
         Sleep(100);
@@ -127,22 +134,25 @@ void RunCase(const HostileCase& c) {
     E2E_CHECK_EQ(code, 0u);
     DWORD type = 0;
     std::string after;
-    E2E_CHECK(ReadValue(c.Value, type, after));
+    E2E_CHECK(asPolicy ? ReadPolicy(c.Value, type, after) : ReadValue(c.Value, type, after));
     E2E_CHECK_EQ(type, storedType);
     E2E_CHECK(after == stored);
-    E2E_CHECK_EQ(ValueCount(), 1);
+    E2E_CHECK_EQ(ValueCount(), asPolicy ? 0 : 1);
     DeleteSettingsKey();
 }
 
 E2E_TEST(hostile, EveryCaseOfTheTable) {
     std::vector<HostileCase> cases = LoadCases();
     E2E_REQUIRE(cases.size() >= 20);
-    for (const HostileCase& c : cases) {
-        Note("case " + c.Name);
-        try {
-            RunCase(c);
-        } catch (const RequireFailed&) {
-            Note("case " + c.Name + " stopped early");
+    for (bool asPolicy : {false, true}) {
+        for (const HostileCase& c : cases) {
+            const std::string name = (asPolicy ? "policy " : "case ") + c.Name;
+            Note(name);
+            try {
+                RunCase(c, asPolicy);
+            } catch (const RequireFailed&) {
+                Note(name + " stopped early");
+            }
         }
     }
 }

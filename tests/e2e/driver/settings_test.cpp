@@ -311,4 +311,71 @@ E2E_TEST(settings, ReadOnlyKeyMakesSavingFailAndWritesNothing) {
     DeleteSettingsKey();
 }
 
+// Each setting on its own from the first place that has it: machine policy, user policy,
+// the user's own value, the machine's and then the user's recommendation. A policy value
+// of the wrong type is passed over without a word, and the user's own values are never
+// touched, so they come back when the policies go.
+E2E_TEST(settings, PoliciesWinOverTheOwnValuesAndRecommendationsFillTheGaps) {
+    DeleteSettingsKey();
+    PolicyScope policies;
+    PutDword("CoverArea", 0);
+    PutDword("TransitionTime", 5);
+    PutDword("MovementType", 1);
+    PutString("TextLine1", "Own first line");
+    PutPolicyDword(PolicyPlace::User, "CoverArea", 2);
+    PutPolicyDword(PolicyPlace::User, "TransitionTime", 3);
+    PutPolicyDword(PolicyPlace::Machine, "CoverArea", 3);
+    PutPolicyDword(PolicyPlace::Machine, "MovementType", 0);
+    PutPolicy(PolicyPlace::Machine, "TransitionTime", REG_SZ, std::string("1\0", 2));
+    PutPolicyDword(PolicyPlace::MachineRecommended, "DrawBorders", 0);
+    PutPolicyString(PolicyPlace::MachineRecommended, "TextLine1", "Recommended first line");
+    PutPolicyString(PolicyPlace::UserRecommended, "TextLine2", "Recommended second line");
+    PutPolicyDword(PolicyPlace::UserRecommended, "DrawBorders", 1);
+    {
+        Process saver;
+        HWND band = StartSaver(saver, false);  // no report for the wrong type
+        E2E_CHECK_EQ(BandHeight(band), 1080 / 5);
+        Shot shot = WholeBand(band);
+        const RECT& a = shot.Area();
+        int borderWhite = 0;
+        for (int x = a.left; x < a.right; ++x) borderWhite += shot.Pixel(x, a.top) == kWhite;
+        E2E_CHECK_EQ(borderWhite, 0);  // the machine's recommendation over the user's
+        E2E_CHECK_EQ(TextSpan(shot, 10), FontWidth("Own first line"));
+        E2E_CHECK_EQ(TextSpan(shot, 24), FontWidth("Recommended second line"));
+        // Stepping down a band height at a time, every 3 s (the user policy's time).
+        std::vector<LONG> tops{Describe(band).Rect.top};
+        std::vector<DWORD> times{GetTickCount()};
+        while (tops.size() < 4 && GetTickCount() - times.front() < 16000) {
+            const LONG top = Describe(band).Rect.top;
+            if (top != tops.back()) {
+                tops.push_back(top);
+                times.push_back(GetTickCount());
+            }
+            Sleep(20);
+        }
+        E2E_REQUIRE(tops.size() == 4);
+        int steps = 0;
+        for (size_t i = 1; i < tops.size(); ++i) steps += tops[i] - tops[i - 1] == 1080 / 5;
+        const DWORD interval = times[3] - times[2];
+        Note("tops " + std::to_string(tops[1]) + ", " + std::to_string(tops[2]) + ", " + std::to_string(tops[3]) +
+             "; " + std::to_string(interval) + " ms between the last two moves");
+        E2E_CHECK(steps >= 2);
+        E2E_CHECK(interval >= 2500 && interval <= 3600);
+        Dismiss(saver);
+    }
+    // Nothing of the policies reached the user's own key.
+    E2E_CHECK_EQ(ValueCount(), 4);
+    DWORD type = 0;
+    std::string bytes;
+    E2E_CHECK(ReadValue("CoverArea", type, bytes) && bytes == DwordBytes(0));
+    ClearPolicies();
+    {
+        Process saver;
+        HWND band = StartSaver(saver, false);
+        E2E_CHECK_EQ(BandHeight(band), 1080 / 2);
+        Dismiss(saver);
+    }
+    DeleteSettingsKey();
+}
+
 }  // namespace

@@ -2,9 +2,12 @@
 // stuck, stuck holding the locks the rest of the process needs, or stalled
 // for a while and then running again.
 #include "tests/e2e/driver/harness.h"
+#include "tests/e2e/driver/keys.h"
 
 #include <tlhelp32.h>
 
+#include <algorithm>
+#include <memory>
 #include <set>
 
 namespace {
@@ -205,6 +208,56 @@ E2E_TEST(watchdog, AGuardLockHeldByTheStuckThreadIsLeftAndTheEndStillComes) {
     MoveCursor(650, 650);
     E2E_CHECK(next.WaitExit(1500));
     MoveCursor(600, 600);
+}
+
+// An alarm window has the keyboard; the band's user-interface thread is stuck
+// (holding the locks function takes, or simply suspended when function is
+// null). A key ends the band through the watchdog, and the keys after it
+// reach the alarm at once: nothing of the session waits on the band.
+void KeyEndsAStuckBand(const char* function) {
+    Process saver = StartRestingBand();
+    Alarm alarm = Alarm::Start();
+    E2E_REQUIRE(alarm.Window() != nullptr);
+    Sleep(300);
+    HANDLE thread = nullptr;
+    std::unique_ptr<StuckHoldingLocks> stuck;
+    if (function != nullptr) {
+        stuck = std::make_unique<StuckHoldingLocks>(saver, function);
+        E2E_REQUIRE(stuck->Held());
+    } else {
+        thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, saver.MainThreadId());
+        E2E_REQUIRE(thread != nullptr);
+        E2E_CHECK(SuspendThread(thread) != static_cast<DWORD>(-1));
+    }
+    Sleep(300);
+    const DWORD pressed = GetTickCount();
+    PressKey(VK_RETURN);
+    std::string delays;
+    long worst = 0;
+    for (WORD key = 'A'; key < 'A' + 5; ++key) {
+        const long delay = KeyDelayToAlarm(alarm, key);
+        delays += " " + std::to_string(delay);
+        worst = delay < 0 ? 100000 : std::max(worst, delay);
+        Sleep(40);
+    }
+    DWORD exitCode = 99;
+    const bool ended = saver.WaitExit(3000, &exitCode);
+    const DWORD elapsed = GetTickCount() - pressed;
+    Note(std::string(function != nullptr ? function : "suspended") + ": ended " + std::to_string(elapsed) +
+         " ms after the key; delays of the next keys (ms):" + delays);
+    E2E_CHECK(ended);
+    E2E_CHECK(elapsed <= 1500);
+    E2E_CHECK_EQ(exitCode, 2UL);
+    E2E_CHECK(worst <= 500);
+    const AlarmCounts counts = alarm.Counts();
+    E2E_CHECK_EQ(counts.Downs, 5);
+    E2E_CHECK(WaitUntil([&] { return alarm.Counts().Chars == 5; }, 2000));
+    if (thread != nullptr) CloseHandle(thread);
+}
+
+E2E_TEST(watchdog, AKeyEndsAStuckBandAndTheNextKeysAreNotHeldUp) {
+    KeyEndsAStuckBand(nullptr);
+    KeyEndsAStuckBand("HoldHeapLocks");
 }
 
 }  // namespace

@@ -236,6 +236,7 @@ int main(int argc, char** argv) {
     Pump();
 
     PROCESS_INFORMATION saver{};
+    int startMillisecond = -1;  // into the second the saver was started in
     if (o.StartParity >= 0) {
         // Into the other kind of second first, then just across the boundary.
         auto parity = [] {
@@ -248,6 +249,7 @@ int main(int argc, char** argv) {
         SYSTEMTIME now;
         GetLocalTime(&now);
         std::printf("event name=start_second local=%d.%03d\n", now.wSecond, now.wMilliseconds);
+        startMillisecond = now.wMilliseconds;
     }
     if (!o.NoSaver) {
         std::string commandLine = "\"" + o.Scr + "\" /p " + std::to_string(handle);
@@ -255,10 +257,16 @@ int main(int argc, char** argv) {
         buffer.push_back('\0');
         STARTUPINFOA startup{};
         startup.cb = sizeof(startup);
-        if (!CreateProcessA(o.Scr.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                            &saver)) {
-            std::printf("result error=start_failed code=%lu\n", GetLastError());
-            return 1;
+        // Wine's occasional ERROR_INTERNAL_ERROR comes before the saver has run: start it again.
+        BOOL started = FALSE;
+        for (int attempt = 1; attempt <= 3 && !started; ++attempt) {
+            started = CreateProcessA(o.Scr.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                     &startup, &saver);
+            if (!started && (GetLastError() != ERROR_INTERNAL_ERROR || attempt == 3)) {
+                std::printf("result error=start_failed code=%lu\n", GetLastError());
+                return 1;
+            }
+            if (!started) Sleep(200);
         }
         CloseHandle(saver.hThread);
     }
@@ -267,6 +275,8 @@ int main(int argc, char** argv) {
     std::vector<Sample> samples;
     bool visible = !o.HiddenStart, alive = true;
     double endEvent = -1, saverEnd = -1;
+    // When the saver first waited for messages: from then on it can draw.
+    double saverReady = -1;
     bool hid = false, shown = false, resized = false;
     uint64_t cpuAtFrom = 0, cpuAtTo = 0, ownCpuAtFrom = 0, ownCpuAtTo = 0;
     bool cpuFromTaken = false, cpuToTaken = false;
@@ -282,6 +292,9 @@ int main(int argc, char** argv) {
         if (!o.NoSaver && saverEnd < 0 && WaitForSingleObject(saver.hProcess, 0) == WAIT_OBJECT_0) {
             saverEnd = NowMs();
             std::printf("event t=%.0f name=saver_ended\n", saverEnd);
+        }
+        if (!o.NoSaver && saverReady < 0 && saverEnd < 0 && WaitForInputIdle(saver.hProcess, 0) == 0) {
+            saverReady = NowMs();
         }
         if (t >= o.Duration && !alive && (o.NoSaver || saverEnd >= 0 || t >= o.Duration + o.WaitExit)) break;
         if (!cpuFromTaken && o.CpuFrom >= 0 && t >= o.CpuFrom && !o.NoSaver) {
@@ -418,8 +431,10 @@ int main(int argc, char** argv) {
                     static_cast<unsigned long long>(cpuAtTo - cpuAtFrom),
                     static_cast<unsigned long long>(ownCpuAtTo - ownCpuAtFrom), o.CpuTo - o.CpuFrom);
     }
-    std::printf("result saver_exit=%ld saver_lifetime_ms=%.0f end_event_ms=%.0f saver_end_after_event_ms=%.0f\n",
-                saverExit, saverEnd, endEvent, (saverEnd >= 0 && endEvent >= 0) ? saverEnd - endEvent : -1.0);
+    std::printf("result saver_exit=%ld saver_lifetime_ms=%.0f end_event_ms=%.0f saver_end_after_event_ms=%.0f "
+                "saver_ready_ms=%.0f start_millisecond=%d\n",
+                saverExit, saverEnd, endEvent, (saverEnd >= 0 && endEvent >= 0) ? saverEnd - endEvent : -1.0,
+                saverReady, startMillisecond);
     std::fflush(stdout);
     if (saver.hProcess != nullptr) CloseHandle(saver.hProcess);
     return 0;

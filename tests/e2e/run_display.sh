@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# The end-to-end "desktop" tests inside a Wine virtual desktop, whose size
+# the tests change while the band shows; a Wine prefix and a virtual
+# display of their own. Expects the Windows build in build/win64. Exits
+# non-zero when a test fails.
+set -uo pipefail
+source "$(dirname "$0")/../../scripts/lib/common.sh"
+export KESTRANE_OWN_DISPLAY=1
+export WINEPREFIX="$BUILD/wineprefix-desktop"
+
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  stop_display
+}
+trap cleanup EXIT
+
+ensure_display 1920x1080x24
+xsetroot -solid '#3a6ea5'
+log "booting $WINEPREFIX on $DISPLAY"
+boot_wine
+log "desktop tests in a 1920 x 1080 virtual desktop"
+KESTRANE_VIRTUAL_DESKTOP=1 wine explorer /desktop=kestrane,1920x1080 "$BUILD/win64/e2e_driver.exe" "$@" desktop \
+  2>&1 | tr -d '\r' | tee "$BUILD/e2e-desktop.log"
+# explorer gives back nothing of the driver's result: the summary line tells.
+summary=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed' "$BUILD/e2e-desktop.log" | tail -n 1)
+run_passed=$(sed -nE 's/^e2e: ([0-9]+) passed.*/\1/p' <<<"$summary")
+run_failed=$(sed -nE 's/.* ([0-9]+) failed.*/\1/p' <<<"$summary")
+echo "desktop: ${run_passed:-0} passed, ${run_failed:-1} failed"
+[ -n "$run_passed" ] && [ "$run_passed" -gt 0 ] && [ "${run_failed:-1}" -eq 0 ]
