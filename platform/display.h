@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/toolkit.h"
 
@@ -13,6 +14,9 @@ struct TVirtualDesktop {
 
 // The bounding rectangle of all monitors.
 TVirtualDesktop VirtualDesktop();
+// Each monitor's rectangle in screen coordinates; empty when the system
+// cannot list them.
+std::vector<tk::TRect> MonitorRects();
 // Whether a screen point lies on a monitor.
 bool PointOnAMonitor(int32_t x, int32_t y);
 // The cursor's screen position; false when the system refuses it.

@@ -287,6 +287,13 @@ public:
     void SetDoubleBuffered(bool on) { doubleBuffered_ = on; }
     // Re-asserts the top-most place without moving or activating.
     void BringToTopMost();
+    // Shows the form's picture, whose top-left lies at originX, originY on
+    // the screen, only within pieces (screen rectangles): its own window
+    // shows the first, extra top-most windows the others, all placed in one
+    // deferred move. No piece at all leaves its window empty at the origin.
+    void ShowAsPieces(int32_t originX, int32_t originY, const std::vector<TRect>& pieces);
+    // The form's windows: its own first, then those of the other pieces.
+    std::vector<Hwnd> Windows() const;
 
     TNotifyEvent OnCreate, OnDestroy, OnShow, OnHide;
     TKeyPressEvent OnKeyPress;
@@ -323,6 +330,11 @@ private:
     void CreateWindowFromLayout();
     void CreateComponents();
     void OnPaint();
+    // Paints clientArea of one of the form's windows, which shows the
+    // picture from (originX, originY) on.
+    void PaintWindowArea(Hdc dc, const TRect& clientArea, int32_t originX, int32_t originY);
+    void DestroyPieceWindows(size_t keep);
+    friend int64_t PieceWindowProc(TForm& form, Hwnd window, uint32_t msg, uint64_t wParam, int64_t lParam);
     // The visible single-pass opaque graphic that covers area, if any.
     const TGraphicControl* SinglePassCover(const TRect& area) const;
     // Paints area off-screen first, then copies it to dc.
@@ -342,6 +354,13 @@ private:
     bool modal_ = false;
     // The control that had the focus when the form was last deactivated.
     Hwnd lastFocus_ = nullptr;
+    // Where the picture the own window shows begins (form coordinates).
+    int32_t originX_ = 0, originY_ = 0;
+    struct TPieceWindow {
+        Hwnd Handle;
+        int32_t OriginX, OriginY;
+    };
+    std::vector<TPieceWindow> pieces_;
     std::vector<std::unique_ptr<TComponent>> components_;
     std::vector<TGraphicControl*> graphics_;
     std::vector<TWinControl*> winControls_;

@@ -1,14 +1,15 @@
 #include "src/cfgSources.h"
 
-const char* const kSettingNames[kSettingCount] = {"CoverArea",   "TransitionTime", "MovementType",
-                                                  "DrawBorders", "TextLine1",      "TextLine2"};
+const char* const kSettingNames[kSettingCount] = {"CoverArea",    "TransitionTime", "MovementType",
+                                                  "DrawBorders",  "TextLine1",      "TextLine2",
+                                                  "KeepClearTop", "KeepClearBottom"};
 
 bool TCfgSources::Enforced(int setting) const {
     return Of[setting] == TSettingSource::MachinePolicy || Of[setting] == TSettingSource::UserPolicy;
 }
 
 bool TCfgSources::AnyEnforced() const {
-    for (int i = 0; i < kSettingCount; ++i) {
+    for (int i = 0; i < kDialogSettingCount; ++i) {
         if (Enforced(i)) return true;
     }
     return false;
@@ -24,6 +25,8 @@ void CopySetting(int setting, const TCfg& from, TCfg& to) {
         case stDrawBorders: to.DrawBorders = from.DrawBorders; break;
         case stTextLine1: to.TextLine1 = from.TextLine1; break;
         case stTextLine2: to.TextLine2 = from.TextLine2; break;
+        case stKeepClearTop: to.KeepClearTop = from.KeepClearTop; break;
+        case stKeepClearBottom: to.KeepClearBottom = from.KeepClearBottom; break;
         default: break;
     }
 }

@@ -11,8 +11,13 @@ enum TSetting : int {
     stDrawBorders,
     stTextLine1,
     stTextLine2,
+    // Not in the dialog; read on their own, never written by it.
+    stKeepClearTop,
+    stKeepClearBottom,
 };
-constexpr int kSettingCount = 6;
+constexpr int kSettingCount = 8;
+// The settings the dialog shows and stores come first.
+constexpr int kDialogSettingCount = 6;
 
 // The value names, in the order they are read and written.
 extern const char* const kSettingNames[kSettingCount];
@@ -31,6 +36,7 @@ struct TCfgSources {
     TSettingSource Of[kSettingCount] = {};
     // Set by a policy: the user can neither see it change nor change it.
     bool Enforced(int setting) const;
+    // Whether any setting of the dialog is enforced.
     bool AnyEnforced() const;
 };
 

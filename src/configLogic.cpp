@@ -92,7 +92,7 @@ bool ControlsDifferFromCfg(const TConfigControls& controls, const TCfg& cfg)
 
 bool ControlsDifferFromCfg(const TConfigControls& controls, const TCfg& cfg, const TCfgSources& sources)
 {
-    for (int setting = 0; setting < kSettingCount; ++setting) {
+    for (int setting = 0; setting < kDialogSettingCount; ++setting) {
         if (!sources.Enforced(setting) && SettingDiffers(setting, controls, cfg))
             return true;
     }
@@ -144,7 +144,7 @@ TConfigControls ControlsFromCfg(const TCfg& cfg, const TCfgSources& sources)
 void TakeChangedRecommendations(const TConfigControls& controls, const TConfigControls& loaded,
                                 TCfgSources& sources)
 {
-    for (int setting = 0; setting < kSettingCount; ++setting) {
+    for (int setting = 0; setting < kDialogSettingCount; ++setting) {
         const TSettingSource source = sources.Of[setting];
         const bool recommended =
             source == TSettingSource::RecommendedForMachine || source == TSettingSource::RecommendedForUser;

@@ -179,9 +179,9 @@ void TfrmConfig::FormCreate(tk::TComponent*) {
 }
 
 void TfrmConfig::LockEnforcedControls() {
-    tk::TWinControl* controls[kSettingCount] = {cbCoverArea, seTransitionTime, cbMovementType,
-                                                cbDrawBorders, edTextLine1,      edTextLine2};
-    for (int setting = 0; setting < kSettingCount; ++setting) {
+    tk::TWinControl* controls[kDialogSettingCount] = {cbCoverArea,   seTransitionTime, cbMovementType,
+                                                      cbDrawBorders, edTextLine1,      edTextLine2};
+    for (int setting = 0; setting < kDialogSettingCount; ++setting) {
         if (CfgSources.Enforced(setting)) controls[setting]->SetEnabled(false);
     }
 }

@@ -121,16 +121,20 @@ bool LoadSetting(IRegistryApi& api, TRegKey key, int setting, TSourceValues& val
             break;
         case stTextLine1: read = ReadString(api, key, name, v.TextLine1); break;
         case stTextLine2: read = ReadString(api, key, name, v.TextLine2); break;
+        case stKeepClearTop: read = ReadInteger(api, key, name, v.KeepClearTop); break;
+        case stKeepClearBottom: read = ReadInteger(api, key, name, v.KeepClearBottom); break;
         default: break;
     }
     values.Has[setting] = read;
     return read;
 }
 
-// The user's own values stop at the first failure: that setting and the ones after it
-// are not the user's.
+// The dialog's own values stop at the first failure: that setting and the ones after it
+// are not the user's. The kept-clear rows are read on their own, so that a damaged
+// text never uncovers an alarm banner; one the reader refuses is passed over.
 bool LoadOwnValues(IRegistryApi& api, TRegKey key, TSourceValues& values) {
-    for (int setting = 0; setting < kSettingCount; ++setting) {
+    for (int setting = kDialogSettingCount; setting < kSettingCount; ++setting) LoadSetting(api, key, setting, values);
+    for (int setting = 0; setting < kDialogSettingCount; ++setting) {
         if (!LoadSetting(api, key, setting, values)) return false;
     }
     return true;
@@ -182,7 +186,7 @@ bool SaveSetting(IRegistryApi& api, TRegKey key, int setting) {
 // The user's own and the default settings; an enforced or an untouched recommended one
 // keeps whatever the user's key holds.
 bool SaveValues(IRegistryApi& api, TRegKey key) {
-    for (int setting = 0; setting < kSettingCount; ++setting) {
+    for (int setting = 0; setting < kDialogSettingCount; ++setting) {
         const TSettingSource source = CfgSources.Of[setting];
         if (source != TSettingSource::Own && source != TSettingSource::Default) continue;
         if (!SaveSetting(api, key, setting)) return false;

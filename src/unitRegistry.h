@@ -12,6 +12,10 @@ struct TCfg {
     std::string TextLine1 = "Partial Screen Saver for Kestrane Workstations";
     std::string TextLine2 = "Click or move the mouse to close it...";
     std::string Version = "1.38";
+    // Rows at the top and the bottom of every monitor that the band leaves
+    // uncovered (an alarm banner's); not in the dialog.
+    int32_t KeepClearTop = 0;
+    int32_t KeepClearBottom = 0;
 };
 
 extern TCfg Cfg;

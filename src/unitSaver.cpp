@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "src/bandShape.h"
 #include "src/unitRegistry.h"
 
 TfrmSaver* frmSaver = nullptr;
@@ -77,6 +78,7 @@ void TfrmSaver::FormShow(tk::TComponent*) {
     SetDoubleBuffered(true);
 
     pictureBorders_ = Cfg.DrawBorders;
+    keepsClear_ = Cfg.KeepClearTop > 0 || Cfg.KeepClearBottom > 0;
     textFont_ = tk::TFont(tk::TFontSpec{}, Dpi());
     LayOutBand(platform::VirtualDesktop());
     imgScreen->SetPainter([this](tk::Hdc dc, const tk::TRect& clip, int32_t x, int32_t y) {
@@ -112,9 +114,14 @@ void TfrmSaver::LayOutBand(const platform::TVirtualDesktop& desktop) {
     desktop_ = desktop;
     const TBandRect band =
         ComputeBandRect(TDesktop{desktop.Left, desktop.Top, desktop.Width, desktop.Height}, Cfg.CoverArea);
-    SetLeft(band.Left);
-    SetWidth(band.Width);
-    SetHeight(band.Height);
+    bandLeft_ = band.Left;
+    // Pieces get their places with the next move: a whole band now would
+    // cover the rows kept clear for a moment.
+    if (!keepsClear_) {
+        SetLeft(band.Left);
+        SetWidth(band.Width);
+        SetHeight(band.Height);
+    }
     // The picture is painted on demand from these, never kept as a bitmap
     // of the band's size: memory stays the same on any desktop.
     imgScreen->SetBounds(0, 0, band.Width, band.Height);
@@ -205,8 +212,8 @@ void TfrmSaver::tmrMoveTimer(tk::TComponent*) {
     }
     TMoveInput input{};
     input.BandHeight = pictureHeight_;
-    input.FormWidth = Width();
-    input.FormHeight = Height();
+    input.FormWidth = pictureWidth_;
+    input.FormHeight = pictureHeight_;
     input.LogoWidth = imgLogo->Width();
     input.LogoHeight = imgLogo->Height();
     input.Desktop = TDesktop{desktop.Left, desktop.Top, desktop.Width, desktop.Height};
@@ -214,12 +221,27 @@ void TfrmSaver::tmrMoveTimer(tk::TComponent*) {
     input.CoverArea = Cfg.CoverArea;
     input.DrawBorders = Cfg.DrawBorders;
     TMovePlace place = ComputeMove(MoveState, Generator, input);
-    SetTop(place.Top);
+    PlaceBand(place.Top);
     imgLogo->SetLeft(place.LogoLeft);
     imgLogo->SetTop(place.LogoTop);
     Invalidate();
     Update();
     if (Showing()) BringToTopMost();
+}
+
+void TfrmSaver::PlaceBand(int32_t top) {
+    if (!keepsClear_) {
+        SetTop(top);
+        return;
+    }
+    std::vector<TShapeRect> monitors;
+    for (const tk::TRect& m : platform::MonitorRects()) monitors.push_back(TShapeRect{m.Left, m.Top, m.Right, m.Bottom});
+    const TShapeRect band{bandLeft_, top, bandLeft_ + pictureWidth_, top + pictureHeight_};
+    std::vector<tk::TRect> pieces;
+    for (const TShapeRect& p : BandPieces(band, monitors, Cfg.KeepClearTop, Cfg.KeepClearBottom)) {
+        pieces.push_back(tk::TRect{p.Left, p.Top, p.Right, p.Bottom});
+    }
+    ShowAsPieces(band.Left, band.Top, pieces);
 }
 
 void TfrmSaver::tmrStopTimer(tk::TComponent*) {
@@ -254,14 +276,18 @@ void TfrmSaver::CursorSeen(int32_t x, int32_t y, bool fromPoll) {
 }
 
 void TfrmSaver::ApplicationMessage(tk::TMessage& msg, bool&) {
-    if (ClassifyQueuedMessage(msg.Message, static_cast<uint64_t>(msg.LParam), Left(), Top(), StartPosX, StartPosY) !=
-        THookVerdict::Close) {
+    // A mouse message's point is relative to the window it went to: the
+    // band's own or one of its pieces.
+    tk::TRect window{Left(), Top(), 0, 0};
+    if (keepsClear_ && msg.Window != Handle()) platform::TryGetWindowRect(msg.Window, window);
+    if (ClassifyQueuedMessage(msg.Message, static_cast<uint64_t>(msg.LParam), window.Left, window.Top, StartPosX,
+                              StartPosY) != THookVerdict::Close) {
         return;
     }
     if (msg.Message == kWmMouseMove) {
         const uint64_t lParam = static_cast<uint64_t>(msg.LParam);
-        CursorSeen(Left() + static_cast<int32_t>(lParam & 0xFFFFu), Top() + static_cast<int32_t>((lParam >> 16) & 0xFFFFu),
-                   false);
+        CursorSeen(window.Left + static_cast<int32_t>(lParam & 0xFFFFu),
+                   window.Top + static_cast<int32_t>((lParam >> 16) & 0xFFFFu), false);
         return;
     }
     Dismiss();

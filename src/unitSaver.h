@@ -42,6 +42,9 @@ private:
     void CursorSeen(int32_t x, int32_t y, bool fromPoll);
     // Left, width and height from the desktop and the band's picture with them.
     void LayOutBand(const platform::TVirtualDesktop& desktop);
+    // Puts the band's top at top: one window, or its pieces around the
+    // rows kept clear.
+    void PlaceBand(int32_t top);
     // The display configuration changed: span the new desktop at once.
     void FollowDesktop(const platform::TVirtualDesktop& desktop);
     void OnDisplayChange();
@@ -53,6 +56,9 @@ private:
     int32_t pictureWidth_ = 0;
     int32_t pictureHeight_ = 0;
     bool pictureBorders_ = false;
+    int32_t bandLeft_ = 0;
+    // Rows of every monitor are kept clear: the band shows as pieces.
+    bool keepsClear_ = false;
     bool cursorHidden_ = false;
     platform::TVirtualDesktop desktop_;
     // When the band last saw the display configuration change (0 never).

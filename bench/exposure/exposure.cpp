@@ -3,6 +3,7 @@
 //
 //   exposure [--width W] [--height H] [--cover 0-3] [--time 1-5]
 //            [--movement 0|1] [--borders 0|1] [--seed N] [--hours X] [--rows]
+//            [--keep-top ROWS] [--keep-bottom ROWS]
 //   exposure --table
 #include <chrono>
 #include <cstdio>
@@ -88,6 +89,10 @@ int main(int argc, char** argv) {
             setup.MovementType = static_cast<int32_t>(n);
         } else if (arg == "--borders" && number(n)) {
             setup.DrawBorders = n != 0;
+        } else if (arg == "--keep-top" && number(n)) {
+            setup.KeepClearTop = static_cast<int32_t>(n);
+        } else if (arg == "--keep-bottom" && number(n)) {
+            setup.KeepClearBottom = static_cast<int32_t>(n);
         } else if (arg == "--seed" && number(n)) {
             setup.Seed = static_cast<uint32_t>(n);
         } else {

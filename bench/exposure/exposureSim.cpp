@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "src/bandShape.h"
+
 namespace {
 
 constexpr int32_t kLogoWidth = 200;
@@ -48,8 +50,8 @@ TExposureResult SimulateExposure(const TExposureSetup& setup, const TPlaceObserv
         ++result.Moves;
         const int64_t end = std::min(start + intervalMs, result.DurationMs);
         const TBlackRows black = BlackRowsOf(place.Top, band.Height, setup.DrawBorders);
-        const int64_t first = std::max<int64_t>(black.First, 0);
-        const int64_t last = std::min<int64_t>(black.Last, rows - 1);
+        const int64_t first = std::max<int64_t>(black.First, ClampKeepClear(setup.KeepClearTop, rows));
+        const int64_t last = std::min<int64_t>(black.Last, rows - 1 - ClampKeepClear(setup.KeepClearBottom, rows));
         for (int64_t row = first; row <= last; ++row) {
             TRowExposure& exposure = result.Rows[static_cast<size_t>(row)];
             int64_t& until = blackUntil[static_cast<size_t>(row)];

@@ -18,6 +18,10 @@ struct TExposureSetup {
     bool DrawBorders = true;
     uint32_t Seed = 0;
     int64_t DurationSeconds = 24 * 3600;
+    // Rows at the top and the bottom the band leaves clear (held as the
+    // band holds them): never blanked.
+    int32_t KeepClearTop = 0;
+    int32_t KeepClearBottom = 0;
 };
 
 struct TRowExposure {

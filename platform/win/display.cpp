@@ -14,6 +14,18 @@ TVirtualDesktop VirtualDesktop() {
     return desktop;
 }
 
+std::vector<tk::TRect> MonitorRects() {
+    std::vector<tk::TRect> monitors;
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR, HDC, LPRECT r, LPARAM context) CALLBACK -> BOOL {
+            reinterpret_cast<std::vector<tk::TRect>*>(context)->push_back(tk::TRect{r->left, r->top, r->right, r->bottom});
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
+
 bool PointOnAMonitor(int32_t x, int32_t y) {
     return MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONULL) != nullptr;
 }

@@ -80,6 +80,7 @@ TForm::~TForm() {
     winControls_.clear();
     graphics_.clear();
     while (!components_.empty()) components_.pop_back();
+    DestroyPieceWindows(0);
     if (handle_ != nullptr) {
         SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
         DestroyWindow(handle_);
@@ -270,7 +271,7 @@ int64_t TForm::WindowProc(uint32_t msg, uint64_t wParam, int64_t lParam) {
         case WM_PRINTCLIENT: {
             RECT client{};
             GetClientRect(handle_, &client);
-            PaintTo(reinterpret_cast<HDC>(wParam), win::FromRect(client));
+            PaintWindowArea(reinterpret_cast<HDC>(wParam), win::FromRect(client), originX_, originY_);
             return 0;
         }
         case WM_ERASEBKGND:

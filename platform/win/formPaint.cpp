@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/stdControls.h"
 #include "platform/toolkit.h"
@@ -100,15 +101,26 @@ void TForm::PaintComposed(Hdc dc, const TRect& area) {
 
 void TForm::OnPaint() {
     win::PaintScope paint(handle_);
-    TRect area = win::FromRect(paint.Area());
-    if (area.Width() <= 0 || area.Height() <= 0) return;
+    PaintWindowArea(paint.Dc(), win::FromRect(paint.Area()), originX_, originY_);
+}
+
+void TForm::PaintWindowArea(Hdc dc, const TRect& clientArea, int32_t originX, int32_t originY) {
+    if (clientArea.Width() <= 0 || clientArea.Height() <= 0) return;
+    // From here on the dc speaks the picture's coordinates.
+    std::optional<win::SavedDc> origin;
+    if (originX != 0 || originY != 0) {
+        origin.emplace(dc);
+        SetViewportOrgEx(dc, -originX, -originY, nullptr);
+    }
+    const TRect area{clientArea.Left + originX, clientArea.Top + originY, clientArea.Right + originX,
+                     clientArea.Bottom + originY};
     if (!doubleBuffered_) {
-        PaintTo(paint.Dc(), area);
+        PaintTo(dc, area);
         return;
     }
     const TGraphicControl* cover = SinglePassCover(area);
     if (cover == nullptr) {
-        PaintComposed(paint.Dc(), area);
+        PaintComposed(dc, area);
         return;
     }
     // Straight to the screen where only the cover paints, each pixel once;
@@ -125,11 +137,11 @@ void TForm::OnPaint() {
         if (control != cover && control->Visible() && Intersect(control->Bounds(), area, part)) layered.push_back(part);
     }
     {
-        win::SavedDc saved(paint.Dc());
-        for (const TRect& r : layered) ExcludeClipRect(paint.Dc(), r.Left, r.Top, r.Right, r.Bottom);
-        PaintTo(paint.Dc(), area);
+        win::SavedDc saved(dc);
+        for (const TRect& r : layered) ExcludeClipRect(dc, r.Left, r.Top, r.Right, r.Bottom);
+        PaintTo(dc, area);
     }
-    for (const TRect& r : layered) PaintComposed(paint.Dc(), r);
+    for (const TRect& r : layered) PaintComposed(dc, r);
 }
 
 }  // namespace tk

@@ -19,10 +19,12 @@ void TForm::Show() {
     showing_ = true;
     if (OnShow) OnShow(nullptr);
     ShowWindow(handle_, SW_SHOWNORMAL);
+    for (const TPieceWindow& piece : pieces_) ShowWindow(piece.Handle, SW_SHOWNOACTIVATE);
 }
 
 void TForm::Hide() {
     if (!showing_) return;
+    for (const TPieceWindow& piece : pieces_) ShowWindow(piece.Handle, SW_HIDE);
     ShowWindow(handle_, SW_HIDE);
     showing_ = false;
     if (OnHide) OnHide(nullptr);
@@ -79,18 +81,29 @@ int32_t TForm::ShowModal() {
     return modalResult_;
 }
 
-void TForm::Invalidate() { ::InvalidateRect(handle_, nullptr, FALSE); }
-
-void TForm::InvalidateRect(const TRect& rect) {
-    RECT r = win::ToRect(rect);
-    ::InvalidateRect(handle_, &r, FALSE);
+void TForm::Invalidate() {
+    for (Hwnd window : Windows()) ::InvalidateRect(window, nullptr, FALSE);
 }
 
-void TForm::Update() { UpdateWindow(handle_); }
+void TForm::InvalidateRect(const TRect& rect) {
+    RECT r{rect.Left - originX_, rect.Top - originY_, rect.Right - originX_, rect.Bottom - originY_};
+    ::InvalidateRect(handle_, &r, FALSE);
+    for (const TPieceWindow& piece : pieces_) {
+        RECT p{rect.Left - piece.OriginX, rect.Top - piece.OriginY, rect.Right - piece.OriginX,
+               rect.Bottom - piece.OriginY};
+        ::InvalidateRect(piece.Handle, &p, FALSE);
+    }
+}
+
+void TForm::Update() {
+    for (Hwnd window : Windows()) UpdateWindow(window);
+}
 
 void TForm::BringToTopMost() {
-    SetWindowPos(handle_, HWND_TOPMOST, 0, 0, 0, 0,
-                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING);
+    for (Hwnd window : Windows()) {
+        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING);
+    }
 }
 
 }  // namespace tk

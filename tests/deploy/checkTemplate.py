@@ -57,15 +57,24 @@ class Program:
         # Each setting's case in the reading and the writing switch names its reader or writer.
         reads = dict(re.findall(r"case st(\w+):\s*(?:read\s*=\s*)?Read(Integer|String)\(", store))
         writes = dict(re.findall(r"case st(\w+):\s*return\s+Write(Integer|String)\(", store))
-        if not names or set(reads) != set(names) or set(writes) != set(names):
+        # Settings outside the dialog are read but never written.
+        if not names or set(reads) != set(names) or not set(writes) <= set(names):
             raise SystemExit(f"the program names {names}, reads {sorted(reads)} and writes "
                              f"{sorted(writes)} in src/unitRegistry.cpp")
         read_types = {"Integer": {"REG_DWORD"}, "String": {"REG_SZ", "REG_EXPAND_SZ"}}
         write_type = {"Integer": "REG_DWORD", "String": "REG_SZ"}
         self.reads = {name: read_types[reads[name]] for name in names}
-        self.writes = {name: write_type[writes[name]] for name in names}
+        self.writes = {name: write_type[writes.get(name, reads[name])] for name in names}
         self.defaults = self._defaults((root / "src/unitRegistry.h").read_text(), names)
         self.limits = self._limits(root / "resources/frmConfig.layout")
+        # The rows kept clear: no control, the program's own bound.
+        shape = (root / "src/bandShape.h").read_text()
+        m = re.search(r"kKeepClearMost\s*=\s*(\d+)\s*/\s*(\d+);", shape)
+        if not m:
+            raise SystemExit("cannot find kKeepClearMost in src/bandShape.h")
+        for name in names:
+            if name.startswith("KeepClear"):
+                self.limits[name] = ("range", 0, int(m.group(1)) // int(m.group(2)))
 
     @staticmethod
     def _defaults(header, names):

@@ -112,3 +112,32 @@ TEST(Exposure, LongestUnblankedCountsBothEndsOfTheRun) {
 }
 
 }  // namespace
+
+namespace {
+
+// Rows kept clear are never blanked, and every other row's figures stay what
+// they are without them: the strips take rows out, the movement is the same.
+TEST(Exposure, KeptClearRowsAreNeverBlankedAndTheOthersUnchanged) {
+    for (int32_t movement : {0, 1}) {
+        TExposureSetup plain = Hd(movement, true);
+        plain.DurationSeconds = 3600;
+        TExposureSetup kept = plain;
+        kept.KeepClearTop = 40;
+        kept.KeepClearBottom = 5000;  // held at a quarter: 270 rows
+        const TExposureResult a = SimulateExposure(plain);
+        const TExposureResult b = SimulateExposure(kept);
+        ASSERT_EQ(a.Rows.size(), b.Rows.size());
+        for (size_t row = 0; row < b.Rows.size(); ++row) {
+            const bool clear = row < 40 || row >= 1080 - 270;
+            if (clear) {
+                EXPECT_EQ(b.Rows[row].BlankedMs, 0) << row;
+                EXPECT_EQ(b.Rows[row].LongestUnblankedMs, b.DurationMs) << row;
+            } else {
+                EXPECT_EQ(b.Rows[row].BlankedMs, a.Rows[row].BlankedMs) << row;
+                EXPECT_EQ(b.Rows[row].LongestUnblankedMs, a.Rows[row].LongestUnblankedMs) << row;
+            }
+        }
+    }
+}
+
+}  // namespace

@@ -387,6 +387,7 @@ TEST_F(SettingsStore, SaveWritesSixValuesInOrderWithTheirTypes) {
     Cfg.DrawBorders = false;
     Cfg.TextLine1 = "one";
     Cfg.TextLine2 = "two";
+    Cfg.KeepClearTop = 40;  // not the dialog's: never written
     SaveCfg();
     EXPECT_TRUE(FakeDialogCalls().empty());
     const std::vector<std::string> order = {"CoverArea", "TransitionTime", "MovementType",
@@ -579,6 +580,25 @@ INSTANTIATE_TEST_SUITE_P(Table, SettingSources, ::testing::ValuesIn(SourceCases)
                              }
                              return name;
                          });
+
+// The rows kept clear for an alarm banner come from every source, each on its
+// own: a damaged text of the user's does not uncover the banner.
+TEST_F(SettingsStore, KeptClearRowsSurviveADamagedTextAndComeFromEverySource) {
+    Reg.PutText(Key, "CoverArea", "damaged");
+    Reg.PutDword(Key, "KeepClearTop", 40);
+    Reg.PutText(MachinePolicy, "KeepClearTop", "90");  // refused: the user's own applies
+    Reg.PutDword(MachinePolicy, "KeepClearBottom", 0xFFFFFFFFu);
+    Reg.PutDword(UserRecommended, "KeepClearBottom", 30);
+    LoadCfg();
+    ExpectDialog(ReadFailure);
+    EXPECT_EQ(Cfg.CoverArea, 1);
+    EXPECT_EQ(Cfg.KeepClearTop, 40);
+    EXPECT_EQ(CfgSources.Of[stKeepClearTop], TSettingSource::Own);
+    EXPECT_EQ(Cfg.KeepClearBottom, -1);  // held at 0 by the band
+    EXPECT_EQ(CfgSources.Of[stKeepClearBottom], TSettingSource::MachinePolicy);
+    // Not in the dialog: an enforced strip alone shows no "managed" line.
+    EXPECT_FALSE(CfgSources.AnyEnforced());
+}
 
 TEST_F(SettingsStore, SavingLeavesOutEnforcedAndUntouchedRecommendedSettings) {
     Reg.PutDword(Key, "CoverArea", 2);

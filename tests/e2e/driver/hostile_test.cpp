@@ -18,6 +18,7 @@ struct HostileCase {
     bool Dialog = false;
     int Height = -1;
     int Interval = -1;
+    int Clear = -1;
 };
 
 DWORD TypeOf(const std::string& name) {
@@ -64,11 +65,12 @@ std::vector<HostileCase> LoadCases() {
         if (line.empty() || line[0] == '#') continue;
         std::istringstream fields(line);
         HostileCase c;
-        std::string dialog, height, interval;
-        fields >> c.Name >> c.Value >> c.Type >> c.Data >> dialog >> height >> interval;
+        std::string dialog, height, interval, clear;
+        fields >> c.Name >> c.Value >> c.Type >> c.Data >> dialog >> height >> interval >> clear;
         c.Dialog = dialog == "yes";
         c.Height = height == "-" ? -1 : std::atoi(height.c_str());
         c.Interval = interval == "-" ? -1 : std::atoi(interval.c_str());
+        c.Clear = clear == "-" ? -1 : std::atoi(clear.c_str());
         cases.push_back(c);
     }
     return cases;
@@ -127,6 +129,20 @@ void RunCase(const HostileCase& c, bool asPolicy) {
         Note(c.Name + ": moves " + std::to_string(elapsed) + " ms apart");
         E2E_CHECK(elapsed >= c.Interval * 1000 - 300);
         E2E_CHECK(elapsed <= c.Interval * 1000 + 700);
+    }
+    if (c.Clear >= 0) {
+        // Over two jumps no window of the band reaches into the rows kept clear.
+        const bool top = c.Value == "KeepClearTop";
+        int into = 0;
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < 4500) {
+            for (const WindowInfo& w : WindowsOf(saver.Id())) {
+                if (w.Rect.bottom <= w.Rect.top) continue;
+                into += top ? w.Rect.top < c.Clear : w.Rect.bottom > 1080 - c.Clear;
+            }
+            Sleep(50);
+        }
+        E2E_CHECK_EQ(into, 0);
     }
     MoveCursor(700, 700);
     DWORD code = 99;

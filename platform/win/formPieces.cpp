@@ -1,0 +1,124 @@
+// Forms shown as several rectangles of one picture: the own window and extra
+// top-most windows, so that what lies between them stays visible and live.
+#include <windows.h>
+
+#include <algorithm>
+
+#include "platform/toolkit.h"
+#include "platform/win/gdiHandles.h"
+#include "platform/win/winInternal.h"
+
+namespace tk {
+
+int64_t PieceWindowProc(TForm& form, Hwnd window, uint32_t msg, uint64_t wParam, int64_t lParam) {
+    switch (msg) {
+        case WM_PAINT: {
+            win::PaintScope paint(window);
+            for (const TForm::TPieceWindow& piece : form.pieces_) {
+                if (piece.Handle == window) {
+                    form.PaintWindowArea(paint.Dc(), win::FromRect(paint.Area()), piece.OriginX, piece.OriginY);
+                }
+            }
+            return 0;
+        }
+        case WM_ERASEBKGND:
+            return 1;  // painting covers the whole client area
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATE;
+        case WM_CLOSE:
+            // A close request to any piece is one to the form (taskkill asks
+            // every window of the process).
+            PostMessageA(form.Handle(), WM_CLOSE, 0, 0);
+            return 0;
+        default:
+            return DefWindowProcA(window, msg, wParam, lParam);
+    }
+}
+
+namespace {
+
+const char kPieceClass[] = "TFormPiece";
+
+LRESULT CALLBACK PieceProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (form == nullptr) return DefWindowProcA(window, msg, wParam, lParam);
+    return PieceWindowProc(*form, window, msg, wParam, lParam);
+}
+
+HWND CreatePieceWindow(HWND owner, TForm* form) {
+    WNDCLASSA windowClass{};
+    if (!GetClassInfoA(Application.Instance(), kPieceClass, &windowClass)) {
+        windowClass = WNDCLASSA{};
+        windowClass.lpfnWndProc = PieceProc;
+        windowClass.hInstance = Application.Instance();
+        windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+        windowClass.lpszClassName = kPieceClass;
+        if (!RegisterClassA(&windowClass)) throw std::runtime_error(win::LastErrorText());
+    }
+    HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kPieceClass, "", WS_POPUP, 0,
+                                  0, 0, 0, owner, nullptr, Application.Instance(), form);
+    if (window == nullptr) throw std::runtime_error(win::LastErrorText());
+    return window;
+}
+
+}  // namespace
+
+std::vector<Hwnd> TForm::Windows() const {
+    std::vector<Hwnd> windows{handle_};
+    for (const TPieceWindow& piece : pieces_) windows.push_back(piece.Handle);
+    return windows;
+}
+
+void TForm::DestroyPieceWindows(size_t keep) {
+    while (pieces_.size() > keep) {
+        const HWND window = pieces_.back().Handle;
+        pieces_.pop_back();
+        if (IsWindow(window)) {
+            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            DestroyWindow(window);
+        }
+    }
+}
+
+void TForm::ShowAsPieces(int32_t originX, int32_t originY, const std::vector<TRect>& pieces) {
+    const size_t extra = pieces.empty() ? 0 : pieces.size() - 1;
+    DestroyPieceWindows(extra);
+    while (pieces_.size() < extra) pieces_.push_back(TPieceWindow{CreatePieceWindow(handle_, this), 0, 0});
+
+    struct TPlace {
+        HWND Window;
+        TRect Rect;
+    };
+    std::vector<TPlace> places;
+    places.push_back(TPlace{handle_, pieces.empty() ? TRect{originX, originY, originX, originY} : pieces[0]});
+    originX_ = places[0].Rect.Left - originX;
+    originY_ = places[0].Rect.Top - originY;
+    for (size_t i = 0; i < extra; ++i) {
+        const TRect& r = pieces[i + 1];
+        pieces_[i].OriginX = r.Left - originX;
+        pieces_[i].OriginY = r.Top - originY;
+        places.push_back(TPlace{pieces_[i].Handle, r});
+    }
+    // The old picture must not be copied to the new place: each window is
+    // painted afresh from its own origin.
+    const UINT flags = SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_NOOWNERZORDER;
+    HDWP deferred = BeginDeferWindowPos(static_cast<int>(places.size()));
+    for (const TPlace& p : places) {
+        if (deferred == nullptr) break;
+        const UINT show = (p.Window != handle_ && showing_) ? SWP_SHOWWINDOW : 0;
+        deferred = DeferWindowPos(deferred, p.Window, HWND_TOPMOST, p.Rect.Left, p.Rect.Top, p.Rect.Width(),
+                                  p.Rect.Height(), flags | show);
+    }
+    if (deferred != nullptr && EndDeferWindowPos(deferred)) return;
+    // One by one when the system refuses the deferred move.
+    for (const TPlace& p : places) {
+        const UINT show = (p.Window != handle_ && showing_) ? SWP_SHOWWINDOW : 0;
+        SetWindowPos(p.Window, HWND_TOPMOST, p.Rect.Left, p.Rect.Top, p.Rect.Width(), p.Rect.Height(), flags | show);
+    }
+}
+
+}  // namespace tk

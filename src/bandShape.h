@@ -1,0 +1,27 @@
+// The parts of the band that show when rows at the top and the bottom of
+// every monitor are kept clear (an alarm banner's), free of any window.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// A rectangle in screen coordinates, right and bottom exclusive.
+struct TShapeRect {
+    int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
+    bool operator==(const TShapeRect&) const = default;
+};
+
+// The most rows a site can ask to keep clear: a quarter of an 8K monitor.
+constexpr int32_t kKeepClearMost = 4320 / 4;
+
+// Rows of one monitor kept clear: negative counts as 0, more than the
+// monitor's height div 4 is held at that.
+int32_t ClampKeepClear(int32_t rows, int32_t monitorHeight);
+
+// The band less the kept-clear strips of every monitor, as rectangles that
+// neither overlap each other nor touch a strip: columns split where a
+// monitor's edge crosses the band, touching columns of the same rows joined
+// again. Parts of the band that no monitor shows are left out. Nothing kept
+// clear, or no monitor known, gives the band whole.
+std::vector<TShapeRect> BandPieces(const TShapeRect& band, const std::vector<TShapeRect>& monitors, int32_t keepTop,
+                                   int32_t keepBottom);
