@@ -215,6 +215,62 @@ E2E_TEST(desktop, TwentyChangesUnderARandomBandKeepItInRangeAndTheCountsFlat) {
     DeleteSettingsKey();
 }
 
+
+// Over durationMs: how often a window of the band reached into the rows kept
+// clear of a width x height desktop or past its sides, and the widest one.
+struct PiecesSeen {
+    int Into = 0;
+    LONG Widest = 0;
+    int Looks = 0;
+};
+
+PiecesSeen PiecesOver(const Process& saver, DWORD durationMs, int width, int height, int keepTop, int keepBottom) {
+    PiecesSeen seen;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < durationMs) {
+        for (const WindowInfo& w : WindowsOf(saver.Id())) {
+            if (w.Rect.bottom <= w.Rect.top || w.Rect.right <= w.Rect.left) continue;
+            seen.Into += w.Rect.top < keepTop || w.Rect.bottom > height - keepBottom || w.Rect.left < 0 ||
+                         w.Rect.right > width;
+            seen.Widest = std::max(seen.Widest, w.Rect.right - w.Rect.left);
+        }
+        ++seen.Looks;
+        Sleep(20);
+    }
+    return seen;
+}
+
+E2E_TEST(desktop, TheBandsPiecesFollowAChangeAroundTheRowsKeptClear) {
+    if (SkippedOutsideAVirtualDesktop()) return;
+    DisplayRestorer restorer;
+    DeleteSettingsKey();
+    E2E_REQUIRE(SetDisplaySize(1920, 1080));
+    PutDword("MovementType", 1);
+    PutDword("TransitionTime", 1);
+    PutDword("CoverArea", 2);
+    PutDword("KeepClearTop", 40);
+    PutDword("KeepClearBottom", 30);
+    MoveCursor(600, 400);
+    Sleep(200);
+    Process saver = Process::Start("/s");
+    E2E_REQUIRE(BandOf(saver.Id(), 8000) != nullptr);
+    for (const auto& size : {std::pair<int, int>{1280, 720}, std::pair<int, int>{1920, 1080}}) {
+        E2E_REQUIRE(SetDisplaySize(size.first, size.second));
+        Sleep(1000);  // followed within a second
+        const PiecesSeen seen = PiecesOver(saver, 2500, size.first, size.second, 40, 30);
+        Note(std::to_string(size.first) + " x " + std::to_string(size.second) + ": " + std::to_string(seen.Into) +
+             " windows into the kept rows in " + std::to_string(seen.Looks) + " looks, widest " +
+             std::to_string(seen.Widest));
+        E2E_CHECK_EQ(seen.Into, 0);
+        E2E_CHECK_EQ(seen.Widest, static_cast<LONG>(size.first));
+    }
+    E2E_REQUIRE(saver.Running());
+    MoveCursor(606, 400);
+    DWORD exitCode = 99;
+    E2E_CHECK(saver.WaitExit(1500, &exitCode));
+    E2E_CHECK_EQ(exitCode, 0UL);
+    DeleteSettingsKey();
+}
 }  // namespace
 
 namespace {

@@ -521,37 +521,54 @@ int main(int argc, char** argv) {
     dir = dir.substr(0, dir.find_last_of("\\/") + 1);
     g_toolsDir = dir;
     g_scrPath = dir + "kestrane.scr";
-    std::string filter;
+    // Each other argument names tests by part of their names; none runs all.
+    std::vector<std::string> filters;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg.rfind("--scr=", 0) == 0) {
             g_scrPath = arg.substr(6);
         } else {
-            filter = arg;
+            filters.push_back(arg);
         }
     }
+    auto selected = [&](const std::string& name) {
+        if (filters.empty()) return true;
+        for (const std::string& f : filters) {
+            if (name.find(f) != std::string::npos) return true;
+        }
+        return false;
+    };
     ClearPolicies();
     int passed = 0;
     int failed = 0;
+    std::vector<std::string> flaky;
     for (const TestEntry& test : Tests()) {
         std::string full = test.Area + "." + test.Name;
-        if (!filter.empty() && full.find(filter) == std::string::npos) continue;
-        std::printf("[ RUN  ] %s\n", full.c_str());
-        std::fflush(stdout);
-        int before = g_failures;
-        DWORD start = GetTickCount();
-        try {
-            test.Fn();
-        } catch (const RequireFailed&) {
-        } catch (const std::exception& e) {
-            RecordFailure(__FILE__, __LINE__, std::string("exception: ") + e.what());
+        if (!selected(full)) continue;
+        // Wine on a shared machine now and then drops or delays an event a
+        // test waits for: a test that fails runs once more, and both runs
+        // are in the log. Only a second failure counts.
+        bool ok = false;
+        for (int run = 1; run <= 2 && !ok; ++run) {
+            std::printf("[ RUN  ] %s%s\n", full.c_str(), run == 2 ? " (once more)" : "");
+            std::fflush(stdout);
+            int before = g_failures;
+            DWORD start = GetTickCount();
+            try {
+                test.Fn();
+            } catch (const RequireFailed&) {
+            } catch (const std::exception& e) {
+                RecordFailure(__FILE__, __LINE__, std::string("exception: ") + e.what());
+            }
+            ok = g_failures == before;
+            std::printf("[ %s ] %s (%lu ms)\n", ok ? " OK " : "FAIL", full.c_str(),
+                        static_cast<unsigned long>(GetTickCount() - start));
+            std::fflush(stdout);
+            if (ok && run == 2) flaky.push_back(full);
         }
-        bool ok = g_failures == before;
-        std::printf("[ %s ] %s (%lu ms)\n", ok ? " OK " : "FAIL", full.c_str(),
-                    static_cast<unsigned long>(GetTickCount() - start));
-        std::fflush(stdout);
         (ok ? passed : failed)++;
     }
+    for (const std::string& name : flaky) std::printf("failed once, then passed: %s\n", name.c_str());
     std::printf("e2e: %d passed, %d failed\n", passed, failed);
     return failed == 0 ? 0 : 1;
 }

@@ -368,7 +368,8 @@ E2E_TEST(preview, StartedInAnOddSecondDrawsNothingUntilTheNextEvenOne) {
 E2E_TEST(preview, StartedInAnEvenSecondWithTheHostShownDrawsAtOnce) {
     HostReport r = RunHost("152 112 --start-in even --duration 2500", 20000);
     NoteReport(r);
-    const TChange* logo = FirstLogo(ChangesOf(r));
+    const std::vector<TChange> changes = ChangesOf(r);
+    const TChange* logo = FirstLogo(changes);
     E2E_REQUIRE(logo != nullptr);
     e2e::Note("first logo at t=" + std::to_string(static_cast<int>(logo->T)) + " local=" +
               std::to_string(logo->Second) + "." + std::to_string(logo->Millisecond));
