@@ -4,6 +4,8 @@
 # with Wine's server-side graphics. Figures come from Linux's /proc: the
 # program's own process, and the same plus the Wine server's share, since
 # every call that crosses into Wine's server costs time there too.
+# BENCH_STRIPS="TOP BOTTOM" also measures, in each round, the same band with
+# that many rows kept clear on every monitor, against the band without.
 set -euo pipefail
 source "$(dirname "$0")/../scripts/lib/common.sh"
 ensure_packages
@@ -60,11 +62,21 @@ for size in $sizes; do
   xsetroot -solid '#3a6ea5'
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v ClientSideGraphics /d N /f >/dev/null 2>&1
   wine reg delete 'HKCU\Software\Varnel\KestraneWorkstation' /f >/dev/null 2>&1 || true
-  sum_ref=0 sum_kes=0 sum_ref_s=0 sum_kes_s=0
+  sum_ref=0 sum_kes=0 sum_ref_s=0 sum_kes_s=0 sum_str=0 sum_str_s=0
   for round in $(seq 1 "$rounds"); do
     read -r ref ref_s < <(measure "$BUILD/win64/referenceBand.exe" 'referenceBand.exe')
     read -r kes kes_s < <(measure "$saver" "$(basename "$saver")" /s)
     printf '%-10s %-6s %-16s %-16s %-16s %s\n' "$size" "$round" "$ref %" "$kes %" "$ref_s %" "$kes_s %"
+    if [ -n "${BENCH_STRIPS:-}" ]; then
+      read -r top bottom <<<"$BENCH_STRIPS"
+      wine reg add 'HKCU\Software\Varnel\KestraneWorkstation' /v KeepClearTop /t REG_DWORD /d "$top" /f >/dev/null 2>&1
+      wine reg add 'HKCU\Software\Varnel\KestraneWorkstation' /v KeepClearBottom /t REG_DWORD /d "$bottom" /f >/dev/null 2>&1
+      read -r str str_s < <(measure "$saver" "$(basename "$saver")" /s)
+      wine reg delete 'HKCU\Software\Varnel\KestraneWorkstation' /f >/dev/null 2>&1 || true
+      printf '%-10s %-6s kept clear %s: %s (own), %s (with the server)\n' "$size" "$round" "$BENCH_STRIPS" "$str %" "$str_s %"
+      sum_str=$(awk -v a="$sum_str" -v b="$str" 'BEGIN { print a + b }')
+      sum_str_s=$(awk -v a="$sum_str_s" -v b="$str_s" 'BEGIN { print a + b }')
+    fi
     sum_ref=$(awk -v a="$sum_ref" -v b="$ref" 'BEGIN { print a + b }')
     sum_kes=$(awk -v a="$sum_kes" -v b="$kes" 'BEGIN { print a + b }')
     sum_ref_s=$(awk -v a="$sum_ref_s" -v b="$ref_s" 'BEGIN { print a + b }')
@@ -75,6 +87,11 @@ for size in $sizes; do
              sprintf("%.2f %%", rs / n), sprintf("%.2f %%", ks / n);
              printf "%-10s ratio kestrane / reference: %.2f (own), %.2f (with the server)\n", d,
              (r > 0 ? k / r : 0), (rs > 0 ? ks / rs : 0) }'
+  if [ -n "${BENCH_STRIPS:-}" ]; then
+    awk -v k="$sum_kes" -v ks="$sum_kes_s" -v t="$sum_str" -v ts="$sum_str_s" -v n="$rounds" -v d="$size" \
+      'BEGIN { printf "%-10s kept clear: mean %.2f %% (own), %.2f %% (with the server); ratio to the band without: %.2f, %.2f\n",
+               d, t / n, ts / n, (k > 0 ? t / k : 0), (ks > 0 ? ts / ks : 0) }'
+  fi
   wineserver -k 2>/dev/null || true
   stop_display
 done

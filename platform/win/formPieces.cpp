@@ -104,20 +104,21 @@ void TForm::ShowAsPieces(int32_t originX, int32_t originY, const std::vector<TRe
         places.push_back(TPlace{pieces_[i].Handle, r});
     }
     // The old picture must not be copied to the new place: each window is
-    // painted afresh from its own origin.
-    const UINT flags = SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_NOOWNERZORDER;
+    // painted afresh from its own origin. The z-order stays: the windows are
+    // top-most from their creation, and BringToTopMost raises them together.
+    const UINT flags = SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_NOZORDER | SWP_NOOWNERZORDER;
     HDWP deferred = BeginDeferWindowPos(static_cast<int>(places.size()));
     for (const TPlace& p : places) {
         if (deferred == nullptr) break;
         const UINT show = (p.Window != handle_ && showing_) ? SWP_SHOWWINDOW : 0;
-        deferred = DeferWindowPos(deferred, p.Window, HWND_TOPMOST, p.Rect.Left, p.Rect.Top, p.Rect.Width(),
+        deferred = DeferWindowPos(deferred, p.Window, nullptr, p.Rect.Left, p.Rect.Top, p.Rect.Width(),
                                   p.Rect.Height(), flags | show);
     }
     if (deferred != nullptr && EndDeferWindowPos(deferred)) return;
     // One by one when the system refuses the deferred move.
     for (const TPlace& p : places) {
         const UINT show = (p.Window != handle_ && showing_) ? SWP_SHOWWINDOW : 0;
-        SetWindowPos(p.Window, HWND_TOPMOST, p.Rect.Left, p.Rect.Top, p.Rect.Width(), p.Rect.Height(), flags | show);
+        SetWindowPos(p.Window, nullptr, p.Rect.Left, p.Rect.Top, p.Rect.Width(), p.Rect.Height(), flags | show);
     }
 }
 

@@ -24,8 +24,9 @@ namespace {
 using namespace platform;
 
 const std::string KeyPath = "Software\\Varnel\\KestraneWorkstation";
-const char* const Names[6] = {"CoverArea",   "TransitionTime", "MovementType",
-                              "DrawBorders", "TextLine1",      "TextLine2"};
+// The dialog's six, then the rows kept clear, which are read on their own.
+const char* const Names[8] = {"CoverArea",   "TransitionTime", "MovementType", "DrawBorders",
+                              "TextLine1",   "TextLine2",      "KeepClearTop", "KeepClearBottom"};
 const uint32_t Types[8] = {RegNone, RegSz,    RegExpandSz, RegBinary,
                            RegDword, RegDwordBigEndian, RegMultiSz, RegQword};
 const std::string ReadFailure =
@@ -120,6 +121,8 @@ void Garble(TCfg& cfg) {
     cfg.TextLine1 = "stale 1";
     cfg.TextLine2 = "stale 2";
     cfg.Version = "0.0";
+    cfg.KeepClearTop = -77;
+    cfg.KeepClearBottom = -77;
 }
 
 std::vector<uint8_t> ToBytes(const std::string& s) {
@@ -175,7 +178,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         v.Data = ToBytes(in.Text());
         values[Lower(name)] = v;
     }
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 8; ++i) {
         const uint8_t d = in.Byte();
         const int kind = d & 0x0F;
         if (kind == 0 || kind > 9) continue;
@@ -226,6 +229,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!opens) {
         // Without full access nothing counts as stored, and nothing is reported.
         FUZZ_CHECK(SameCfg(loaded, Defaults()));
+        FUZZ_CHECK(loaded.KeepClearTop == 0 && loaded.KeepClearBottom == 0);
         FUZZ_CHECK(FakeDialogCalls().empty());
     } else if (thrown) {
         // Whatever was read before the failure holds; the rest keeps its defaults.
@@ -238,6 +242,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } else {
         FUZZ_CHECK(SameCfg(loaded, expected));
         for (int i = failedAt; i < 6; ++i) FUZZ_CHECK(SameField(loaded, Defaults(), i));
+        // The rows kept clear whatever became of the other six: a refused one is 0.
+        for (int i = 6; i < 8; ++i) {
+            int32_t want = 0;
+            auto found = values.find(Lower(Names[i]));
+            if (found != values.end() && !ReadIntegerRule(found->second, want)) want = 0;
+            FUZZ_CHECK((i == 6 ? loaded.KeepClearTop : loaded.KeepClearBottom) == want);
+        }
         FUZZ_CHECK(FakeDialogCalls().size() == ((failed || closeFails) ? 1u : 0u));
     }
 
