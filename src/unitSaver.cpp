@@ -276,21 +276,18 @@ void TfrmSaver::CursorSeen(int32_t x, int32_t y, bool fromPoll) {
 }
 
 void TfrmSaver::ApplicationMessage(tk::TMessage& msg, bool&) {
-    // A mouse message's point is relative to the window it went to: the
-    // band's own or one of its pieces.
-    tk::TRect window{Left(), Top(), 0, 0};
-    if (keepsClear_ && msg.Window != Handle()) platform::TryGetWindowRect(msg.Window, window);
-    if (ClassifyQueuedMessage(msg.Message, static_cast<uint64_t>(msg.LParam), window.Left, window.Top, StartPosX,
-                              StartPosY) != THookVerdict::Close) {
-        return;
-    }
     if (msg.Message == kWmMouseMove) {
-        const uint64_t lParam = static_cast<uint64_t>(msg.LParam);
-        CursorSeen(window.Left + static_cast<int32_t>(lParam & 0xFFFFu),
-                   window.Top + static_cast<int32_t>((lParam >> 16) & 0xFFFFu), false);
+        // Judged at the screen point the system stored with the message: the
+        // band may have jumped since it was queued, and it may be a piece's.
+        if (BeyondDeadZone(StartPosX, msg.PtX) || BeyondDeadZone(StartPosY, msg.PtY)) {
+            CursorSeen(msg.PtX, msg.PtY, false);
+        }
         return;
     }
-    Dismiss();
+    if (ClassifyQueuedMessage(msg.Message, static_cast<uint64_t>(msg.LParam), Left(), Top(), StartPosX, StartPosY) ==
+        THookVerdict::Close) {
+        Dismiss();
+    }
 }
 
 void TfrmSaver::Dismiss() {

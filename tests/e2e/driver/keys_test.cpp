@@ -81,6 +81,12 @@ E2E_TEST(keys, AKeyEndsTheBandUnderAnotherProgramsFocusAndReachesNothing) {
     ClickAt(600, 600);
     MoveCursor(605, 595);
     Sleep(600);
+    if (!saver.Running()) {
+        DWORD early = 99;
+        saver.WaitExit(0, &early);
+        Note("the band ended before the key, exit code " + std::to_string(early) + ", cursor " +
+             std::to_string(CursorPos().x) + "," + std::to_string(CursorPos().y));
+    }
     E2E_CHECK(saver.Running());
     E2E_CHECK(IsWindowVisible(band) != FALSE);
     const AlarmCounts before = alarm.Counts();
