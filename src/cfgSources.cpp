@@ -2,7 +2,7 @@
 
 const char* const kSettingNames[kSettingCount] = {"CoverArea",    "TransitionTime", "MovementType",
                                                   "DrawBorders",  "TextLine1",      "TextLine2",
-                                                  "KeepClearTop", "KeepClearBottom"};
+                                                  "KeepClearTop", "KeepClearBottom", "StartAfterIdle"};
 
 bool TCfgSources::Enforced(int setting) const {
     return Of[setting] == TSettingSource::MachinePolicy || Of[setting] == TSettingSource::UserPolicy;
@@ -27,6 +27,7 @@ void CopySetting(int setting, const TCfg& from, TCfg& to) {
         case stTextLine2: to.TextLine2 = from.TextLine2; break;
         case stKeepClearTop: to.KeepClearTop = from.KeepClearTop; break;
         case stKeepClearBottom: to.KeepClearBottom = from.KeepClearBottom; break;
+        case stStartAfterIdle: to.StartAfterIdle = from.StartAfterIdle; break;
         default: break;
     }
 }

@@ -14,8 +14,9 @@ enum TSetting : int {
     // Not in the dialog; read on their own, never written by it.
     stKeepClearTop,
     stKeepClearBottom,
+    stStartAfterIdle,
 };
-constexpr int kSettingCount = 8;
+constexpr int kSettingCount = 9;
 // The settings the dialog shows and stores come first.
 constexpr int kDialogSettingCount = 6;
 

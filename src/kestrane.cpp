@@ -8,6 +8,8 @@
 #include "platform/display.h"
 #include "platform/preview.h"
 #include "platform/process.h"
+#include "platform/session.h"
+#include "platform/system.h"
 #include "platform/stdControls.h"
 #include "platform/win/winRegistry.h"
 #include "platform/toolkit.h"
@@ -17,6 +19,7 @@
 #include "src/unitRegistry.h"
 #include "src/unitSaver.h"
 #include "src/unitConfig.h"
+#include "src/unitWatcher.h"
 
 const char kApplicationTitle[] = "Kestrane Workstation Screen Saver";
 
@@ -56,9 +59,28 @@ void EndSaverOnFailure(const std::string&) {
     platform::ExitProcessNow(1);
 }
 
+// Windows runs a secure saver, and on current versions any saver it starts
+// itself, on a desktop of its own: there the band would cover an empty screen.
+bool OnTheOperatorsDesktop() {
+    const std::string name = platform::ThreadDesktopName();
+    if (name.empty()) return true;  // the system does not say: show the band as ever
+    if (name.size() != 7) return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        if ((name[i] | 0x20) != "default"[i]) return false;
+    }
+    return true;
+}
+
 int RunProgram() {
-    tk::RegisterStandardControls();
+    // Decided before anything else: the watcher takes no single-instance place
+    // and makes no window, and a saver nobody can see must not touch either.
     platform::SetRegistryApi(&platform::WindowsRegistryApi());
+    const TParsedParams first = ParseCommandLine(platform::CommandLineText(), nullptr);
+    const char firstMode = first.Mode.empty() ? '\0' : first.Mode[0];
+    if (firstMode == 'W') return RunWatcher();
+    if (firstMode == 'S' && !OnTheOperatorsDesktop()) return 0;
+
+    tk::RegisterStandardControls();
     tk::Application.Initialize();
     tk::Application.SetTitle(kApplicationTitle);
     if (CheckPrevious(platform::Handle32FromWindow(tk::Application.Handle()), 1)) EndAtOnce();

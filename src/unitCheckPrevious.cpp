@@ -54,6 +54,20 @@ bool CheckPrevious(uint32_t Wnd, int32_t Limit) {
     return true;
 }
 
+bool PlaceIsTaken() {
+    const std::string name = MapNameFromPath(platform::OwnModulePath());
+    platform::TSharedBlock block = platform::OpenSharedBlock(name);
+    if (!block.Valid()) return false;
+    try {
+        platform::TNamedLock lock(LockNameFor(name), kLockWaitMs);
+        const platform::TSharedView view = platform::MapSharedBlock(block, kInstanceInfoSize);
+        return !DecideStart(ReadInstanceInfo(view.Bytes()), 0, 1).Register;
+    } catch (...) {
+        // Unreadable: let the band's own guard decide.
+        return false;
+    }
+}
+
 void ReleasePrevious() {
     if (!ReleaseDecision.Claim()) return;
     if (Counted && MapView.Valid()) {

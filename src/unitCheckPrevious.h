@@ -17,6 +17,10 @@ extern bool Counted;
 // error when the block cannot be created or mapped.
 bool CheckPrevious(uint32_t Wnd, int32_t Limit);
 
+// Whether a copy of the program holds a place now, looked at without taking
+// one and without keeping the block open.
+bool PlaceIsTaken();
+
 // The guard's exit step: gives this copy's place back and releases every
 // handle and view. Only the first of all release calls, on any thread, does
 // anything; the others return at once.

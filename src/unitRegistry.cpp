@@ -123,6 +123,7 @@ bool LoadSetting(IRegistryApi& api, TRegKey key, int setting, TSourceValues& val
         case stTextLine2: read = ReadString(api, key, name, v.TextLine2); break;
         case stKeepClearTop: read = ReadInteger(api, key, name, v.KeepClearTop); break;
         case stKeepClearBottom: read = ReadInteger(api, key, name, v.KeepClearBottom); break;
+        case stStartAfterIdle: read = ReadInteger(api, key, name, v.StartAfterIdle); break;
         default: break;
     }
     values.Has[setting] = read;
@@ -130,8 +131,9 @@ bool LoadSetting(IRegistryApi& api, TRegKey key, int setting, TSourceValues& val
 }
 
 // The dialog's own values stop at the first failure: that setting and the ones after it
-// are not the user's. The kept-clear rows are read on their own, so that a damaged
-// text never uncovers an alarm banner; one the reader refuses is passed over.
+// are not the user's. The others (kept-clear rows, the watcher's idle time) are read on
+// their own, so that a damaged text never uncovers an alarm banner nor changes when the
+// band starts; one the reader refuses is passed over.
 bool LoadOwnValues(IRegistryApi& api, TRegKey key, TSourceValues& values) {
     for (int setting = kDialogSettingCount; setting < kSettingCount; ++setting) LoadSetting(api, key, setting, values);
     for (int setting = 0; setting < kDialogSettingCount; ++setting) {
@@ -205,12 +207,21 @@ bool TextIsOn(IRegistryApi& api, TRegKey key, const char* name, bool& on) {
     return true;
 }
 
-bool ReadSecureText(IRegistryApi& api, platform::TRegHive hive, const char* path, bool& on) {
+const char* const DesktopPolicyPath = "Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop";
+const char* const DesktopPath = "Control Panel\\Desktop";
+
+// One of Windows' own screen-saver values: whether it is there, and its switch or text.
+bool ReadDesktopValue(IRegistryApi& api, platform::TRegHive hive, const char* path, const char* name,
+                      bool& on, std::string* text = nullptr) {
     TRegKey key = 0;
     bool found = false;
     try {
         if (api.OpenKeyForReading(hive, path, key) == platform::RegOk) {
-            found = TextIsOn(api, key, "ScreenSaverIsSecure", on);
+            if (text == nullptr) {
+                found = TextIsOn(api, key, name, on);
+            } else {
+                found = ValueExists(api, key, name) && ReadString(api, key, name, *text);
+            }
         }
     } catch (...) {
         found = false;
@@ -219,9 +230,30 @@ bool ReadSecureText(IRegistryApi& api, platform::TRegHive hive, const char* path
     return found;
 }
 
+// The Windows policy decides first, also when it says off.
+bool DesktopSwitch(IRegistryApi& api, const char* name, bool whenMissing) {
+    bool on = false;
+    if (ReadDesktopValue(api, platform::TRegHive::CurrentUser, DesktopPolicyPath, name, on)) return on;
+    if (ReadDesktopValue(api, platform::TRegHive::CurrentUser, DesktopPath, name, on)) return on;
+    return whenMissing;
+}
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string LowerFileName(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/:");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    for (char& c : name) c = LowerAscii(c);
+    return name;
+}
+
 }  // namespace
 
 void LoadCfg() {
+    if (!TryLoadCfg()) ReportFailure(ReadFailureText);
+}
+
+bool TryLoadCfg() {
     Cfg = TCfg{};
     CfgSources = TCfgSources{};
 
@@ -243,7 +275,7 @@ void LoadCfg() {
         ReadManagedValues(api, platform::TRegHive::LocalMachine, RecommendedPath);
     const TSourceValues userRecommended = ReadManagedValues(api, platform::TRegHive::CurrentUser, RecommendedPath);
     ResolveCfg(machinePolicy, userPolicy, own, machineRecommended, userRecommended, Cfg, CfgSources);
-    if (failed) ReportFailure(ReadFailureText);
+    return !failed;
 }
 
 void SaveCfg() {
@@ -259,13 +291,28 @@ void SaveCfg() {
 }
 
 bool ScreenSaverIsSecure() {
+    return DesktopSwitch(platform::RegistryApi(), "ScreenSaverIsSecure", false);
+}
+
+bool ExecutableNamesProgram(const std::string& value, const std::string& programPath) {
+    // A hand-written value may carry quotes or trailing blanks around the path.
+    std::string path = value;
+    path.erase(std::remove(path.begin(), path.end(), '"'), path.end());
+    while (!path.empty() && (path.back() == ' ' || path.back() == '\t')) path.pop_back();
+    const std::string name = LowerFileName(path);
+    return !name.empty() && name == LowerFileName(programPath);
+}
+
+bool WindowsStartsProgram(const std::string& programPath) {
     IRegistryApi& api = platform::RegistryApi();
-    bool on = false;
-    // The Windows policy decides when it is set, also to "off".
-    if (ReadSecureText(api, platform::TRegHive::CurrentUser,
-                       "Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop", on)) {
-        return on;
+    // Windows runs a saver whose value is set unless ScreenSaveActive says off.
+    if (!DesktopSwitch(api, "ScreenSaveActive", true)) return false;
+    bool unused = false;
+    std::string executable;
+    if (!ReadDesktopValue(api, platform::TRegHive::CurrentUser, DesktopPolicyPath, "SCRNSAVE.EXE", unused,
+                          &executable) &&
+        !ReadDesktopValue(api, platform::TRegHive::CurrentUser, DesktopPath, "SCRNSAVE.EXE", unused, &executable)) {
+        return false;
     }
-    if (ReadSecureText(api, platform::TRegHive::CurrentUser, "Control Panel\\Desktop", on)) return on;
-    return false;
+    return ExecutableNamesProgram(executable, programPath);
 }

@@ -16,6 +16,9 @@ struct TCfg {
     // uncovered (an alarm banner's); not in the dialog.
     int32_t KeepClearTop = 0;
     int32_t KeepClearBottom = 0;
+    // Seconds without input before the resident watcher starts the band;
+    // 0 turns that off. Not in the dialog.
+    int32_t StartAfterIdle = 600;
 };
 
 extern TCfg Cfg;
@@ -27,7 +30,18 @@ extern TCfgSources CfgSources;
 // Fills Cfg from the policies, the user's own values and the recommendations (defaults
 // where none has a value); reports failures of the user's own key itself.
 void LoadCfg();
+// The same without a word: false when the user's own key failed to read (the
+// dialog's settings from the failed one on then hold their other sources).
+bool TryLoadCfg();
 // Stores the settings of Cfg that are the user's own or default; reports failures itself.
 void SaveCfg();
 // Whether Windows locks the workstation when the saver ends (password protection).
 bool ScreenSaverIsSecure();
+// Whether Windows itself is set to start the program at programPath as its
+// screen saver: the saver is on and its executable (the Windows policy's
+// first) names that file.
+bool WindowsStartsProgram(const std::string& programPath);
+// Whether a screen-saver executable value names the program at programPath:
+// the same file name, letter case aside (Windows may store a short or a
+// relative path).
+bool ExecutableNamesProgram(const std::string& value, const std::string& programPath);

@@ -581,11 +581,13 @@ INSTANTIATE_TEST_SUITE_P(Table, SettingSources, ::testing::ValuesIn(SourceCases)
                              return name;
                          });
 
-// The rows kept clear for an alarm banner come from every source, each on its
-// own: a damaged text of the user's does not uncover the banner.
+// The rows kept clear for an alarm banner and the watcher's idle time come
+// from every source, each on its own: a damaged text of the user's does not
+// uncover the banner nor change when the band starts.
 TEST_F(SettingsStore, KeptClearRowsSurviveADamagedTextAndComeFromEverySource) {
     Reg.PutText(Key, "CoverArea", "damaged");
     Reg.PutDword(Key, "KeepClearTop", 40);
+    Reg.PutDword(Key, "StartAfterIdle", 3);
     Reg.PutText(MachinePolicy, "KeepClearTop", "90");  // refused: the user's own applies
     Reg.PutDword(MachinePolicy, "KeepClearBottom", 0xFFFFFFFFu);
     Reg.PutDword(UserRecommended, "KeepClearBottom", 30);
@@ -596,8 +598,28 @@ TEST_F(SettingsStore, KeptClearRowsSurviveADamagedTextAndComeFromEverySource) {
     EXPECT_EQ(CfgSources.Of[stKeepClearTop], TSettingSource::Own);
     EXPECT_EQ(Cfg.KeepClearBottom, -1);  // held at 0 by the band
     EXPECT_EQ(CfgSources.Of[stKeepClearBottom], TSettingSource::MachinePolicy);
+    EXPECT_EQ(Cfg.StartAfterIdle, 3);
+    EXPECT_EQ(CfgSources.Of[stStartAfterIdle], TSettingSource::Own);
     // Not in the dialog: an enforced strip alone shows no "managed" line.
     EXPECT_FALSE(CfgSources.AnyEnforced());
+    // The watcher's quiet load: the same values, no report.
+    ResetFakeDialog();
+    Reg.PutDword(UserPolicy, "StartAfterIdle", 900);
+    EXPECT_FALSE(TryLoadCfg());
+    EXPECT_TRUE(FakeDialogCalls().empty());
+    EXPECT_EQ(Cfg.StartAfterIdle, 900);
+    EXPECT_EQ(CfgSources.Of[stStartAfterIdle], TSettingSource::UserPolicy);
+    EXPECT_EQ(Cfg.KeepClearTop, 40);
+}
+
+TEST_F(SettingsStore, TheWatchersIdleTimeDefaultsToTenMinutesAndIsNeverWritten) {
+    LoadCfg();
+    EXPECT_EQ(Cfg.StartAfterIdle, 600);
+    Reg.PutDword(MachineRecommended, "StartAfterIdle", 120);
+    LoadCfg();
+    EXPECT_EQ(Cfg.StartAfterIdle, 120);
+    SaveCfg();
+    EXPECT_EQ(Reg.FindValue(Key, "StartAfterIdle"), nullptr);
 }
 
 TEST_F(SettingsStore, SavingLeavesOutEnforcedAndUntouchedRecommendedSettings) {
@@ -631,6 +653,45 @@ TEST_F(SettingsStore, PasswordProtectionFollowsTheWindowsPolicyThenTheUser) {
     Reg.PutDword(policy, "ScreenSaverIsSecure", 1);  // not a text: the user's setting decides
     EXPECT_FALSE(ScreenSaverIsSecure());
     EXPECT_TRUE(Reg.WriteLog().empty());
+}
+
+// Windows starts this program itself when its screen-saver executable names it
+// and the saver is on; the Windows policy decides first, value by value.
+TEST_F(SettingsStore, WindowsStartsTheProgramWhenItsSaverValueNamesItAndIsOn) {
+    const std::string desktop = "Control Panel\\Desktop";
+    const std::string policy = "Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop";
+    const std::string program = "C:\\Windows\\System32\\kestrane.scr";
+    EXPECT_FALSE(WindowsStartsProgram(program));
+    Reg.PutText(desktop, "SCRNSAVE.EXE", "C:\\WINDOWS\\system32\\KESTRANE.SCR");
+    EXPECT_TRUE(WindowsStartsProgram(program));  // on unless ScreenSaveActive says off
+    Reg.PutText(desktop, "ScreenSaveActive", "0");
+    EXPECT_FALSE(WindowsStartsProgram(program));
+    Reg.PutText(policy, "ScreenSaveActive", "1");
+    EXPECT_TRUE(WindowsStartsProgram(program));
+    Reg.PutText(policy, "SCRNSAVE.EXE", "scrnsave.scr");  // the policy's saver is another
+    EXPECT_FALSE(WindowsStartsProgram(program));
+    Reg.PutText(policy, "SCRNSAVE.EXE", "\"kestrane.scr\" ");
+    EXPECT_TRUE(WindowsStartsProgram(program));
+    EXPECT_TRUE(Reg.WriteLog().empty());
+}
+
+TEST(ExecutableNames, OnlyTheSameFileNameCounts) {
+    const struct {
+        const char* Value;
+        bool Names;
+    } cases[] = {
+        {"C:\\Windows\\System32\\kestrane.scr", true},
+        {"%SystemRoot%\\System32\\Kestrane.SCR", true},
+        {"kestrane.scr", true},
+        {"D:/tools/kestrane.scr", true},
+        {"C:\\Windows\\System32\\kestrane.scr.bak", false},
+        {"C:\\Windows\\System32\\xkestrane.scr", false},
+        {"C:\\Windows\\System32\\", false},
+        {"", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ExecutableNamesProgram(c.Value, "C:\\Windows\\System32\\kestrane.scr"), c.Names) << c.Value;
+    }
 }
 
 }  // namespace

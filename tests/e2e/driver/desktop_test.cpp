@@ -11,13 +11,6 @@ namespace {
 
 using namespace e2e;
 
-// The main run has no virtual desktop; tests/e2e/run_display.sh gives these one.
-bool SkippedOutsideAVirtualDesktop() {
-    if (std::getenv("KESTRANE_VIRTUAL_DESKTOP") != nullptr) return false;
-    Note("needs a virtual desktop: tests/e2e/run_display.sh runs it");
-    return true;
-}
-
 bool SetDisplaySize(int width, int height) {
     DEVMODEA mode{};
     mode.dmSize = sizeof(mode);
@@ -32,24 +25,6 @@ bool SetDisplaySize(int width, int height) {
 struct DisplayRestorer {
     ~DisplayRestorer() { ChangeDisplaySettingsExA(nullptr, nullptr, nullptr, 0, nullptr); }
 };
-
-// Moves the X pointer itself: once the pointer lies outside Wine's shrunk
-// desktop window, Wine can no longer warp it there (SetCursorPos and
-// injected moves come back to the old place). Wine starts Unix programs.
-bool MovePointerAsTheSystemWould(LONG x, LONG y) {
-    std::string command = "/usr/bin/xdotool mousemove " + std::to_string(x) + " " + std::to_string(y);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-        return false;
-    }
-    // The caller reads the cursor to see that it moved.
-    WaitForSingleObject(info.hProcess, 2000);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-    return true;
-}
 
 // Changes the display's size; milliseconds until the band spans the new
 // desktop (left 0, its width, its height div (cover area + 2)), -1 if not

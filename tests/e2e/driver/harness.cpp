@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -51,12 +52,14 @@ std::string ToolsDir() { return g_toolsDir; }
 
 // ---- Process ----
 
-Process Process::Start(const std::string& arguments, const std::string& exe) {
+Process Process::Start(const std::string& arguments, const std::string& exe, const char* desktop) {
     std::string program = exe.empty() ? ScrPath() : exe;
     std::string commandLine = "\"" + program + "\"";
     if (!arguments.empty()) commandLine += " " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
+    std::string desktopName = desktop == nullptr ? "" : desktop;
+    if (desktop != nullptr) startup.lpDesktop = desktopName.data();
     PROCESS_INFORMATION info{};
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back('\0');
@@ -272,6 +275,35 @@ uint32_t Shot::Pixel(int x, int y) const {
 }
 
 // ---- input ----
+
+Process Process::Adopt(DWORD processId) {
+    Process process;
+    process.process_ = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
+                                   processId);
+    if (process.process_ != nullptr) process.id_ = processId;
+    return process;
+}
+
+bool SkippedOutsideAVirtualDesktop() {
+    if (std::getenv("KESTRANE_VIRTUAL_DESKTOP") != nullptr) return false;
+    Note("needs a virtual desktop: tests/e2e/run_display.sh runs it");
+    return true;
+}
+
+bool MovePointerAsTheSystemWould(LONG x, LONG y) {
+    std::string command = "/usr/bin/xdotool mousemove " + std::to_string(x) + " " + std::to_string(y);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        return false;
+    }
+    // The caller reads the cursor to see that it moved.
+    WaitForSingleObject(info.hProcess, 2000);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return true;
+}
 
 void MoveCursor(int x, int y) {
     // Injected as input, as a person's mouse would; the window system then

@@ -73,8 +73,11 @@ std::string ToolsDir();
 class Process {
 public:
     Process() = default;
-    // Starts "<exe>" <arguments>; exe defaults to kestrane.scr.
-    static Process Start(const std::string& arguments, const std::string& exe = "");
+    // Starts "<exe>" <arguments>; exe defaults to kestrane.scr; desktop, when
+    // given, names the desktop of this window station it runs on.
+    static Process Start(const std::string& arguments, const std::string& exe = "", const char* desktop = nullptr);
+    // Takes over a process that another program started.
+    static Process Adopt(DWORD processId);
     ~Process();
     Process(Process&& other) noexcept;
     Process& operator=(Process&& other) noexcept;
@@ -158,6 +161,15 @@ void ClickAt(int x, int y);
 // A key pressed with Shift held.
 void PressShifted(WORD virtualKey);
 void PressShiftTab();
+
+// ---- the virtual desktop run (tests/e2e/run_display.sh) ----
+
+// True, with a note, outside the run in a Wine virtual desktop.
+bool SkippedOutsideAVirtualDesktop();
+// Moves the X pointer itself through xdotool, as a person's mouse does: Wine
+// then records it as the session's input. Once the pointer lies outside
+// Wine's shrunk desktop window, only this can move it there.
+bool MovePointerAsTheSystemWould(LONG x, LONG y);
 
 // ---- resource counts of a process ----
 

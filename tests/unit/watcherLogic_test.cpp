@@ -1,0 +1,93 @@
+#include "src/watcherLogic.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(StartAfterIdle, NegativeIsOffAndLongerThanADayIsADay) {
+    const struct {
+        int32_t Stored, Held;
+    } cases[] = {{INT32_MIN, 0}, {-1, 0}, {0, 0}, {1, 1}, {3, 3}, {600, 600}, {86400, 86400},
+                 {86401, 86400}, {INT32_MAX, 86400}};
+    for (const auto& c : cases) EXPECT_EQ(ClampStartAfterIdle(c.Stored), c.Held) << c.Stored;
+}
+
+// One scenario of a watcher started at 10 s with a 3-s idle time: what it does
+// at each look, in order, as the session's input and the bands come and go.
+TEST(WatchSchedule, StartsAfterTheIdleTimeFromTheLastOfInputBandEndAndHold) {
+    TWatchSchedule schedule(10000);
+    const struct {
+        const char* What;
+        uint64_t Now, SinceInput;
+        bool OnInputDesktop;
+        bool Start;
+        uint32_t Wait;
+    } looks[] = {
+        // Idle for an hour already: the watcher's own start counts, no band at once.
+        {"just started after a long idle time", 10000, 3600000, true, false, 3000},
+        {"one idle period after its start", 13000, 3603000, true, true, 0},
+    };
+    for (const auto& l : looks) {
+        const TWatchStep step = schedule.Next(TWatchFacts{l.Now, l.SinceInput, 3, l.OnInputDesktop});
+        EXPECT_EQ(step.StartBand, l.Start) << l.What;
+        if (!l.Start) EXPECT_EQ(step.WaitMs, l.Wait) << l.What;
+    }
+    // The band ended on input at 20 s (the input 50 ms before it).
+    schedule.BandEnded(20000);
+    const struct {
+        const char* What;
+        uint64_t Now, SinceInput;
+        bool OnInputDesktop;
+        bool Start;
+        uint32_t Wait;
+    } after[] = {
+        {"right after the band", 20000, 50, true, false, 3000},
+        {"input again at 22 s puts it off", 23000, 1000, true, false, 2000},
+        {"idle long enough", 25000, 3000, true, true, 0},
+        {"due, but the workstation is locked", 25000, 3000, false, false, 1000},
+        {"long due when unlocked without input", 90000, 68000, true, true, 0},
+    };
+    for (const auto& l : after) {
+        const TWatchStep step = schedule.Next(TWatchFacts{l.Now, l.SinceInput, 3, l.OnInputDesktop});
+        EXPECT_EQ(step.StartBand, l.Start) << l.What;
+        if (!l.Start) EXPECT_EQ(step.WaitMs, l.Wait) << l.What;
+    }
+}
+
+TEST(WatchSchedule, ABandEndedWithoutInputIsFollowedOnlyAfterAWholeIdlePeriod) {
+    TWatchSchedule schedule(0);
+    // Killed, refused or ended by the control system at 100 s, input long before.
+    schedule.BandEnded(100000);
+    EXPECT_FALSE(schedule.Next(TWatchFacts{100000, 90000, 3, true}).StartBand);
+    EXPECT_EQ(schedule.Next(TWatchFacts{102999, 92999, 3, true}).WaitMs, 1u);
+    EXPECT_TRUE(schedule.Next(TWatchFacts{103000, 93000, 3, true}).StartBand);
+    // An end reported late never moves the count back.
+    schedule.BandEnded(50000);
+    EXPECT_TRUE(schedule.Next(TWatchFacts{103000, 93000, 3, true}).StartBand);
+}
+
+TEST(WatchSchedule, AHoldKeepsTheBandAwayForItsTimeAndNoLonger) {
+    TWatchSchedule schedule(0);
+    schedule.HoldUntil(60000);
+    EXPECT_EQ(schedule.Next(TWatchFacts{10000, 10000, 3, true}).WaitMs, 50000u);
+    EXPECT_TRUE(schedule.Next(TWatchFacts{60000, 60000, 3, true}).StartBand);
+    // A shorter hold after a longer one does not shorten it.
+    schedule.HoldUntil(30000);
+    EXPECT_TRUE(schedule.Next(TWatchFacts{60000, 60000, 3, true}).StartBand);
+}
+
+TEST(WatchSchedule, OffWaitsForTheNextSettingsAndHugeValuesDoNotOverflow) {
+    TWatchSchedule schedule(0);
+    for (int32_t off : {0, -1, INT32_MIN}) {
+        const TWatchStep step = schedule.Next(TWatchFacts{5000000, 5000000, off, true});
+        EXPECT_FALSE(step.StartBand);
+        EXPECT_EQ(step.WaitMs, kWatcherSettingsEveryMs);
+    }
+    const TWatchStep day = schedule.Next(TWatchFacts{1000, 1000, INT32_MAX, true});
+    EXPECT_FALSE(day.StartBand);
+    EXPECT_EQ(day.WaitMs, 86400u * 1000u - 1000u);
+    // Input reported before the clock's start (a session older than the clock).
+    EXPECT_TRUE(schedule.Next(TWatchFacts{5000, UINT64_MAX, 3, true}).StartBand);
+}
+
+}  // namespace
