@@ -5,6 +5,7 @@
 
 #include "makerContact.h"
 #include "platform/display.h"
+#include "platform/sharedMemory.h"
 #include "platform/shell.h"
 #include "src/cfgSources.h"
 #include "src/configLogic.h"
@@ -128,6 +129,7 @@ void TfrmConfig::ComponentsCreated() {
     labURL2 = Find<tk::TLabel>(this, "labURL2");
     labManaged = Find<tk::TLabel>(this, "labManaged");
     labLocks = Find<tk::TLabel>(this, "labLocks");
+    labWindowsStarts = Find<tk::TLabel>(this, "labWindowsStarts");
 }
 
 bool TfrmConfig::FormMessage(uint32_t msg, uint64_t wParam, int64_t, int64_t& result) {
@@ -190,6 +192,8 @@ void TfrmConfig::ShowNotices() {
     std::vector<tk::TLabel*> shown;
     if (CfgSources.AnyEnforced()) shown.push_back(labManaged);
     if (ScreenSaverIsSecure()) shown.push_back(labLocks);
+    // Windows may run the saver it starts on a desktop of its own, without the displays.
+    if (WindowsStartsProgram(platform::OwnModulePath())) shown.push_back(labWindowsStarts);
     if (shown.empty()) return;
     // The lines go under the buttons, and the dialog grows for them.
     for (size_t i = 0; i < shown.size(); ++i) {

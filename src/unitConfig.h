@@ -34,6 +34,7 @@ public:
     tk::TLabel* labURL2 = nullptr;
     tk::TLabel* labManaged = nullptr;
     tk::TLabel* labLocks = nullptr;
+    tk::TLabel* labWindowsStarts = nullptr;
 
     void FormCreate(tk::TComponent* sender);
     void FormDestroy(tk::TComponent* sender);

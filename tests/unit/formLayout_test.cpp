@@ -444,6 +444,8 @@ const TControlRow kControls[] = {
      nullptr, nullptr},
     {"labLocks", "label", "", 16, 268, -1, -1, "Windows locks this workstation when the saver closes.", -1, nullptr,
      nullptr, nullptr},
+    {"labWindowsStarts", "label", "", 16, 284, -1, -1, "Windows starts this saver: use the watcher (/w) instead.", -1,
+     nullptr, nullptr, nullptr},
 };
 
 void ExpectStored(const TLayoutItem& item, const char* key, int32_t expected)

@@ -864,6 +864,7 @@ namespace {
 
 const char kManagedLine[] = "Some settings are managed by your organization.";
 const char kLocksLine[] = "Windows locks this workstation when the saver closes.";
+const char kWindowsStartsLine[] = "Windows starts this saver: use the watcher (/w) instead.";
 const char kDesktopKey[] = "Control Panel\\Desktop";
 const char kDesktopPolicyKey[] = "Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop";
 
@@ -882,11 +883,12 @@ int ClientHeight(HWND form) {
     return MulDiv(client.bottom, 96, dpi);
 }
 
-// Password protection of the screen saver, as the user and as the Windows policy set it;
+// One of Windows' own screen-saver values (password protection, the saver's
+// program, whether it is on), as the user and as the Windows policy set it;
 // puts back what was there.
-struct SecureSetting {
-    SecureSetting() { had_ = Read(kDesktopKey, saved_); }
-    ~SecureSetting() {
+struct DesktopSetting {
+    explicit DesktopSetting(const char* name) : name_(name) { had_ = Read(kDesktopKey, saved_); }
+    ~DesktopSetting() {
         if (had_) {
             Put(kDesktopKey, saved_);
         } else {
@@ -894,24 +896,24 @@ struct SecureSetting {
         }
         Remove(kDesktopPolicyKey);
     }
-    SecureSetting(const SecureSetting&) = delete;
-    SecureSetting& operator=(const SecureSetting&) = delete;
-    static void Put(const char* path, const std::string& text) {
+    DesktopSetting(const DesktopSetting&) = delete;
+    DesktopSetting& operator=(const DesktopSetting&) = delete;
+    void Put(const char* path, const std::string& text) const {
         HKEY key = nullptr;
         if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != 0) return;
-        RegSetValueExA(key, "ScreenSaverIsSecure", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+        RegSetValueExA(key, name_, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                        static_cast<DWORD>(text.size() + 1));
         RegCloseKey(key);
     }
-    static void Remove(const char* path) { RegDeleteKeyValueA(HKEY_CURRENT_USER, path, "ScreenSaverIsSecure"); }
-    static bool Read(const char* path, std::string& text) {
-        char buffer[64] = {};
+    void Remove(const char* path) const { RegDeleteKeyValueA(HKEY_CURRENT_USER, path, name_); }
+    bool Read(const char* path, std::string& text) const {
+        char buffer[MAX_PATH] = {};
         DWORD size = sizeof(buffer) - 1;
-        if (RegGetValueA(HKEY_CURRENT_USER, path, "ScreenSaverIsSecure", RRF_RT_REG_SZ, nullptr, buffer, &size) != 0)
-            return false;
+        if (RegGetValueA(HKEY_CURRENT_USER, path, name_, RRF_RT_REG_SZ, nullptr, buffer, &size) != 0) return false;
         text = buffer;
         return true;
     }
+    const char* name_;
     bool had_ = false;
     std::string saved_;
 };
@@ -924,8 +926,10 @@ struct SecureSetting {
 E2E_TEST(config, AnEnforcedSettingIsLockedAndOkKeepsTheUsersOwnValueOfIt) {
     CleanSettings clean;
     e2e::PolicyScope policies;
-    SecureSetting secure;
-    SecureSetting::Remove(kDesktopKey);
+    DesktopSetting secure("ScreenSaverIsSecure");
+    DesktopSetting program("SCRNSAVE.EXE");
+    secure.Remove(kDesktopKey);
+    program.Remove(kDesktopKey);
     e2e::PutDword("CoverArea", 1);
     e2e::PutDword("TransitionTime", 3);
     e2e::PutPolicyDword(e2e::PolicyPlace::Machine, "CoverArea", 7);
@@ -975,8 +979,11 @@ E2E_TEST(config, AnEnforcedSettingIsLockedAndOkKeepsTheUsersOwnValueOfIt) {
 E2E_TEST(config, AllSixEnforcedLeaveNothingToWriteAndTheLockIsMentioned) {
     CleanSettings clean;
     e2e::PolicyScope policies;
-    SecureSetting secure;
-    SecureSetting::Put(kDesktopKey, "1");
+    DesktopSetting secure("ScreenSaverIsSecure");
+    DesktopSetting program("SCRNSAVE.EXE");
+    DesktopSetting active("ScreenSaveActive");
+    secure.Put(kDesktopKey, "1");
+    program.Remove(kDesktopKey);
     e2e::PutDword("TransitionTime", 4);
     e2e::PutPolicyDword(e2e::PolicyPlace::User, "CoverArea", 0);
     e2e::PutPolicyDword(e2e::PolicyPlace::User, "TransitionTime", 9);
@@ -1002,12 +1009,30 @@ E2E_TEST(config, AllSixEnforcedLeaveNothingToWriteAndTheLockIsMentioned) {
     E2E_CHECK_EQ(e2e::ValueCount(), 1);
     E2E_CHECK_EQ(DwordValue("TransitionTime"), 4);
     // The Windows policy switches the protection off over the user's setting.
-    SecureSetting::Put(kDesktopPolicyKey, "0");
+    secure.Put(kDesktopPolicyKey, "0");
     e2e::Process again = e2e::Process::Start("");
     ConfigDialog second = WaitForConfig(again, &ConfigDialog::Ok);
     E2E_CHECK(LineShown(second.Form, kManagedLine));
     E2E_CHECK(!LineShown(second.Form, kLocksLine));
+    E2E_CHECK(!LineShown(second.Form, kWindowsStartsLine));
     E2E_CHECK_EQ(ClientHeight(second.Form), 276);
     PostMessageA(second.Form, WM_CLOSE, 0, 0);
     E2E_CHECK(Ended(again));
+    // The Windows policy names this program as the screen saver: the dialog points to the watcher,
+    // unless the saver is switched off.
+    program.Put(kDesktopKey, "C:\\windows\\system32\\scrnsave.scr");
+    program.Put(kDesktopPolicyKey, "C:\\Windows\\System32\\KESTRANE.SCR");
+    e2e::Process third = e2e::Process::Start("");
+    ConfigDialog named = WaitForConfig(third, &ConfigDialog::Ok);
+    E2E_CHECK(LineShown(named.Form, kManagedLine) && LineShown(named.Form, kWindowsStartsLine));
+    E2E_CHECK_EQ(ClientHeight(named.Form), 292);
+    PostMessageA(named.Form, WM_CLOSE, 0, 0);
+    E2E_CHECK(Ended(third));
+    active.Put(kDesktopPolicyKey, "0");
+    e2e::Process fourth = e2e::Process::Start("");
+    ConfigDialog off = WaitForConfig(fourth, &ConfigDialog::Ok);
+    E2E_CHECK(!LineShown(off.Form, kWindowsStartsLine));
+    E2E_CHECK_EQ(ClientHeight(off.Form), 276);
+    PostMessageA(off.Form, WM_CLOSE, 0, 0);
+    E2E_CHECK(Ended(fourth));
 }
