@@ -75,6 +75,13 @@ class Program:
         for name in names:
             if name.startswith("KeepClear"):
                 self.limits[name] = ("range", 0, int(m.group(1)) // int(m.group(2)))
+        # The watcher's idle time: held to a day.
+        watcher = (root / "src/watcherLogic.h").read_text()
+        m = re.search(r"kStartAfterIdleMost\s*=\s*(\d+);", watcher)
+        if not m:
+            raise SystemExit("cannot find kStartAfterIdleMost in src/watcherLogic.h")
+        if "StartAfterIdle" in names:
+            self.limits["StartAfterIdle"] = ("range", 0, int(m.group(1)))
 
     @staticmethod
     def _defaults(header, names):
@@ -329,8 +336,11 @@ def check_wix(wxs):
     files = [f for f in wxs.getroot().iter(WIX + "File")]
     if [f.get("Name") for f in files] != ["kestrane.scr"]:
         errors.append(f"{WXS}: installs {[f.get('Name') for f in files]}, not just kestrane.scr")
-    if list(wxs.getroot().iter(WIX + "RegistryValue")) or list(wxs.getroot().iter(WIX + "RegistryKey")):
-        errors.append(f"{WXS}: the package must leave the registry to the program")
+    # The settings are the program's; the package writes only the watcher's start at logon.
+    values = [(v.get("Root"), v.get("Key"), v.get("Name")) for v in wxs.getroot().iter(WIX + "RegistryValue")]
+    run = ("HKLM", "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Kestrane Workstation")
+    if values != [run] or list(wxs.getroot().iter(WIX + "RegistryKey")):
+        errors.append(f"{WXS}: the package must leave the registry to the program, but for the watcher's Run entry")
     return errors
 
 

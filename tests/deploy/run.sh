@@ -82,7 +82,19 @@ check_msi() {  # file template directory component-attributes upgrade-code
   same "$name: file" "kestrane.scr" "$(msi_value "$msi" File KestraneScr 3)"
   same "$name: folder" "$3" "$(msi_value "$msi" Component KestraneSaver 3)"
   same "$name: component attributes" "$4" "$(msi_value "$msi" Component KestraneSaver 4)"
-  same "$name: registry rows" "0" "$(msiinfo export "$msi" Registry | tail -n +4 | grep -c .)"
+  # The watcher for every user at logon, and nothing else: the settings are the program's.
+  same "$name: registry rows" "1" "$(msiinfo export "$msi" Registry | tail -n +4 | grep -c .)"
+  same "$name: the watcher starts at every user's logon" \
+       '2 Software\Microsoft\Windows\CurrentVersion\Run "[#KestraneScr]" /w KestraneWatcher' \
+       "$(msiinfo export "$msi" Registry | tr -d '\r' |
+          awk -F'\t' 'NR > 3 && $4 == "Kestrane Workstation" { print $2, $3, $5, $6 }')"
+  same "$name: its component is of the program's bitness, keyed by the value" "$(( $4 + 4 ))" \
+       "$(msi_value "$msi" Component KestraneWatcher 4)"
+  same "$name: a Start menu entry opens the dialog" "ProgramMenuFolder KestraneWatcher [#KestraneScr] /c" \
+       "$(msiinfo export "$msi" Shortcut | tr -d '\r' | awk -F'\t' 'NR > 3 { print $2, $4, $5, $6 }')"
+  same "$name: the feature installs the program and the watcher with its menu entry" \
+       "KestraneSaver KestraneWatcher" \
+       "$(msiinfo export "$msi" FeatureComponents | tr -d '\r' | awk -F'\t' 'NR > 3 { print $2 }' | sort | tr '\n' ' ' | sed 's/ $//')"
   # Rows without the detect-only bit (2) remove what they find; 2.60.1 is
   # above every 2.60.0.x, as Windows Installer ignores the fourth field.
   same "$name: removes older or equal versions" "{$5} 0.0.0-2.60.1 KESTRANE_OLDER_FOUND" \
@@ -258,6 +270,11 @@ same "msiexec /i kestrane.msi /qn succeeds" 0 "$rc"
 expect "kestrane.scr is in system32" cmp -s "$SYS64" "$BUILD/signed/win64/kestrane.scr"
 expect "nothing goes to syswow64" test ! -e "$WINEPREFIX/drive_c/windows/syswow64/kestrane.scr"
 same "one copy is registered" "2.60.0.0" "$(installed_versions wine | tr '\n' ' ' | sed 's/ $//')"
+RUN='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+run_entry() { wine reg query "$RUN" /v "Kestrane Workstation" 2>/dev/null | tr -d '\r' | sed -n 's/^ *Kestrane Workstation *REG_SZ *//p'; }
+MENU="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Kestrane Workstation Settings.lnk"
+same "the watcher starts at every user's logon" '"C:\windows\system32\kestrane.scr" /w' "$(run_entry)"
+expect "the Start menu has an entry for the settings" test -f "$MENU"
 # One fifth of the desktop: the policy's CoverArea 3 gives the height div 5.
 run_band wine "$OUT/findWindow64.exe" 5 "64-bit"
 
@@ -272,15 +289,36 @@ wixl -a x64 -D Arch=x64 -D SaverFile=build/win64/kestrane.scr -D IconFile=resour
 wine msiexec /i "$OUT/kestrane-rebuilt.msi" /qn; rc=$?
 same "a rebuilt package of the same version installs" 0 "$rc"
 same "... and replaces the installed copy" "2.60.0.0" "$(installed_versions wine | tr '\n' ' ' | sed 's/ $//')"
+# A watcher runs in the session while the packages change under it.
+watchers() { pgrep -f 'kestrane\.scr"? /w' | sort | tr '\n' ' ' | sed 's/ $//'; }
+wait_watchers() {  # predicate-on-$now: up to 45 s (the watcher looks at its file every 30 s)
+  local i
+  for i in $(seq 1 90); do now=$(watchers); eval "$1" && return 0; sleep 0.5; done
+  return 1
+}
+wine reg add "$KEY" /v StartAfterIdle /t REG_DWORD /d 0 /f >/dev/null 2>&1
+wine 'C:\windows\system32\kestrane.scr' /w >/dev/null 2>&1 &
+wait_watchers '[ -n "$now" ]'
+old_watcher=$(watchers)
 wine msiexec /i "$OUT/kestrane-2.61.msi" /qn; rc=$?
 same "a newer package installs" 0 "$rc"
 same "... and replaces the older copy" "2.61.0.0" "$(installed_versions wine | tr '\n' ' ' | sed 's/ $//')"
+if [ -n "$old_watcher" ] && wait_watchers '[ -n "$now" ] && [ "$now" != "$old_watcher" ] && [ "${now// /}" = "$now" ]'; then
+  ok "the running watcher hands over to one of the new program ($old_watcher -> $now)"
+else
+  fail "the running watcher hands over to one of the new program (before: '$old_watcher', now: '$(watchers)')"
+fi
 wine msiexec /i build/kestrane.msi /qn; rc=$?
 expect "an older package is refused over a newer one" test "$rc" -ne 0
 same "... and the newer copy stays" "2.61.0.0" "$(installed_versions wine | tr '\n' ' ' | sed 's/ $//')"
 wine msiexec /x "$OUT/kestrane-2.61.msi" /qn; rc=$?
 same "msiexec /x of the newer package succeeds" 0 "$rc"
 expect "... and removes kestrane.scr" test ! -e "$SYS64"
+same "... the watcher's registration" "" "$(run_entry)"
+expect "... and the Start menu entry" test ! -e "$MENU"
+if wait_watchers '[ -z "$now" ]'; then ok "... and the running watcher ends"
+else fail "... and the running watcher ends (still: $(watchers))"; fi
+wine reg delete "$KEY" /v StartAfterIdle /f >/dev/null 2>&1
 
 wine msiexec /i build/kestrane-x86.msi /qn; rc=$?
 expect "the 32-bit package is refused on 64-bit Windows" test "$rc" -ne 0
