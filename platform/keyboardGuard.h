@@ -18,6 +18,9 @@ public:
     // notify. False when the hook cannot be installed.
     bool Start(tk::Hwnd notify, uint32_t message);
     bool Installed() const { return thread_ != nullptr; }
+    // Installs the hook afresh: Windows removes a low-level hook without a
+    // word once one of its calls outlasted the system's time-out.
+    void Rearm();
     // The band is gone: no key ends it any more. A key that ended it stays
     // held back, with every other key pressed meanwhile, until it is released.
     void Disarm();

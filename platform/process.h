@@ -11,7 +11,8 @@ void HardenProcess();
 // An unexpected crash ends the process quietly instead of leaving a window
 // up; beforeExit gives back what it can first, without waiting or allocating.
 void EndProcessOnCrash(TEmergencyExit beforeExit);
-// Keeps the application window off the taskbar: hide, add WS_EX_TOOLWINDOW, show.
-void MakeToolWindow(tk::Hwnd applicationWindow);
+// Keeps the application window off the taskbar: hide, add WS_EX_TOOLWINDOW,
+// show (without activating it unless activate is set).
+void MakeToolWindow(tk::Hwnd applicationWindow, bool activate);
 
 }  // namespace platform

@@ -348,6 +348,8 @@ private:
     Hfont font_ = nullptr;
     int32_t dpi_ = 96;
     bool showing_ = false;
+    // False: shown without taking the foreground or the keyboard from anyone.
+    bool activates_ = true;
     bool doubleBuffered_ = false;
     bool destroying_ = false;
     int32_t modalResult_ = 0;

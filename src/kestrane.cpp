@@ -86,7 +86,8 @@ int RunProgram() {
     if (CheckPrevious(platform::Handle32FromWindow(tk::Application.Handle()), 1)) EndAtOnce();
     LoadCfg();
     ParseParams();
-    platform::MakeToolWindow(tk::Application.Handle());
+    // The band takes the keyboard from nobody: a key ends it wherever the keyboard is.
+    platform::MakeToolWindow(tk::Application.Handle(), Mode != "S");
 
     if (Mode == "C") {
         tk::CreateForm(frmConfig);

@@ -204,6 +204,8 @@ void TfrmSaver::PaintPicture(tk::Hdc dc, const tk::TRect& clip, int32_t originX,
 }
 
 void TfrmSaver::tmrMoveTimer(tk::TComponent*) {
+    // A band that has shown for hours still ends on the first key.
+    KeyboardGuard.Rearm();
     platform::TVirtualDesktop desktop = platform::VirtualDesktop();
     // Should the display's message be late or lost, the move itself notices.
     if (Showing() && !SameDesktop(desktop, desktop_)) {

@@ -146,6 +146,9 @@ void TForm::CreateWindowFromLayout() {
     if (form.Text("formStyle", "") == "stayOnTop") exStyle |= WS_EX_TOPMOST;
     // A button on the taskbar and a place in Alt+Tab, although the application window owns it.
     if (form.Bool("showInTaskbar", false)) exStyle |= WS_EX_APPWINDOW;
+    // Not even a click activates it.
+    activates_ = form.Bool("activates", true);
+    if (!activates_) exStyle |= WS_EX_NOACTIVATE;
     exStyle |= WS_EX_CONTROLPARENT;
     handle_ = CreateWindowExA(exStyle, className.c_str(), form.Text("caption", name_).c_str(), style,
                               CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, Application.Handle(), nullptr,

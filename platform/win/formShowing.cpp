@@ -13,12 +13,12 @@ namespace tk {
 
 void TForm::Show() {
     if (showing_) {
-        SetForegroundWindow(handle_);
+        if (activates_) SetForegroundWindow(handle_);
         return;
     }
     showing_ = true;
     if (OnShow) OnShow(nullptr);
-    ShowWindow(handle_, SW_SHOWNORMAL);
+    ShowWindow(handle_, activates_ ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE);
     for (const TPieceWindow& piece : pieces_) ShowWindow(piece.Handle, SW_SHOWNOACTIVATE);
 }
 

@@ -17,6 +17,7 @@ UINT NotifyMessage = 0;
 std::atomic<int64_t> DismissAtMs{0};
 
 constexpr UINT kDisarm = WM_APP + 1;
+constexpr UINT kRearm = WM_APP + 2;
 // While keys are held back after the band has gone, the thread looks this
 // often whether the hold is over.
 constexpr DWORD kHoldCheckMs = 50;
@@ -74,6 +75,13 @@ DWORD WINAPI HookThread(void* parameter) {
                 disarmed = true;
                 hiddenAtMs = NowMs();
                 Gate.Disarm();
+            } else if (msg.message == kRearm && !disarmed) {
+                // The new hook first, so that no key passes between the two;
+                // removing one the system has dropped already fails harmlessly.
+                if (HHOOK fresh = SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardProc, GetModuleHandleA(nullptr), 0)) {
+                    UnhookWindowsHookEx(hook);
+                    hook = fresh;
+                }
             } else if (msg.message == WM_QUIT) {
                 quit = true;
             }
@@ -117,6 +125,10 @@ bool TKeyboardGuard::Start(tk::Hwnd notify, uint32_t message) {
 
 void TKeyboardGuard::Disarm() {
     if (thread_ != nullptr) PostThreadMessageA(threadId_, kDisarm, 0, 0);
+}
+
+void TKeyboardGuard::Rearm() {
+    if (thread_ != nullptr) PostThreadMessageA(threadId_, kRearm, 0, 0);
 }
 
 void TKeyboardGuard::Finish() {

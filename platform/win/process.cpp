@@ -31,11 +31,11 @@ void EndProcessOnCrash(TEmergencyExit beforeExit) {
     SetUnhandledExceptionFilter(ExitOnUnhandledException);
 }
 
-void MakeToolWindow(tk::Hwnd applicationWindow) {
+void MakeToolWindow(tk::Hwnd applicationWindow, bool activate) {
     ShowWindow(applicationWindow, SW_HIDE);
     LONG style = GetWindowLongA(applicationWindow, GWL_EXSTYLE);
     SetWindowLongA(applicationWindow, GWL_EXSTYLE, style | WS_EX_TOOLWINDOW);
-    ShowWindow(applicationWindow, SW_SHOW);
+    ShowWindow(applicationWindow, activate ? SW_SHOW : SW_SHOWNA);
 }
 
 }  // namespace platform

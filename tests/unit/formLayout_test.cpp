@@ -307,6 +307,7 @@ TEST(StoredSaverLayout, FormProperties)
     ASSERT_NE(form.Find("borderIcons"), nullptr);
     EXPECT_TRUE(form.List("borderIcons", ',').empty());
     EXPECT_EQ(form.Text("formStyle"), "stayOnTop");
+    EXPECT_FALSE(form.Bool("activates", true));
     EXPECT_EQ(form.Text("onShow"), "FormShow");
     EXPECT_EQ(form.Text("onHide"), "FormHide");
     EXPECT_EQ(form.Text("onEraseBackground"), "HandleEraseBackground");

@@ -129,3 +129,60 @@ E2E_TEST(keys, AKeyEndsTheBandUnderAnotherProgramsFocusAndReachesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace e2e;
+
+// Removes every hook of the session behind its owners' backs, as Windows does
+// with a low-level hook whose call outlasted the system's time-out. Wine takes
+// a user handle by its low word alone and lets any process remove a hook.
+int RemoveEveryHook() {
+    int removed = 0;
+    for (uintptr_t low = 0x20; low < 0x10000; low += 2) {
+        if (UnhookWindowsHookEx(reinterpret_cast<HHOOK>(low))) ++removed;
+    }
+    return removed;
+}
+
+// The band needs no focus: the alarm window that had the keyboard before it
+// keeps the foreground while it shows and after it; and a band whose hook
+// was taken away still ends on a key within one jump.
+E2E_TEST(keys, TheKeyboardStaysWhereItWasAndALostHookIsBackWithinAJump) {
+    DeleteSettingsKey();
+    PutDword("TransitionTime", 1);
+    MoveCursor(600, 600);
+    Alarm alarm = Alarm::Start();
+    E2E_REQUIRE(alarm.Window() != nullptr);
+    E2E_REQUIRE(GetForegroundWindow() == alarm.Window());
+    Process saver = Process::Start("/s");
+    HWND band = BandOf(saver.Id(), 8000);
+    E2E_REQUIRE(band != nullptr);
+    int looks = 0, elsewhere = 0;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 2500; Sleep(50)) {
+        ++looks;
+        if (GetForegroundWindow() != alarm.Window()) ++elsewhere;
+    }
+    Note("the alarm had the foreground in " + std::to_string(looks - elsewhere) + " of " + std::to_string(looks) +
+         " looks over two jumps");
+    E2E_CHECK_EQ(elsewhere, 0);
+
+    const int removed = RemoveEveryHook();
+    Note("hooks removed behind the band's back: " + std::to_string(removed));
+    E2E_CHECK(removed >= 1);
+    Sleep(1300);  // one jump
+    const AlarmCounts before = alarm.Counts();
+    const DWORD pressed = GetTickCount();
+    PressKey(VK_RETURN);
+    DWORD exitCode = 99;
+    E2E_CHECK(saver.WaitExit(2000, &exitCode));
+    Note("band ended " + std::to_string(GetTickCount() - pressed) + " ms after the key");
+    E2E_CHECK_EQ(exitCode, 0UL);
+    Sleep(200);
+    E2E_CHECK_EQ(alarm.Counts().Downs, before.Downs);
+    E2E_CHECK(GetForegroundWindow() == alarm.Window());
+    E2E_CHECK(KeyDelayToAlarm(alarm, 'A') >= 0);
+    MoveCursor(600, 600);
+}
+
+}  // namespace
