@@ -25,23 +25,12 @@ public:
     TSessionName(const TSessionName&) = delete;
     TSessionName& operator=(const TSessionName&) = delete;
     bool Held() const { return held_; }
-    // Lets the name go before the object does (for a successor).
-    void Release();
 
 private:
     void* mutex_ = nullptr;
     bool held_ = false;
 };
 
-// What identifies the program's own file on disk: an installer that replaces
-// or removes it changes this.
-struct TFileStamp {
-    bool Exists = false;
-    uint64_t WriteTime = 0;
-    uint64_t Size = 0;
-    bool operator==(const TFileStamp&) const = default;
-};
-TFileStamp OwnProgramStamp();
 
 // A process of this program's own file, started without the launch feedback
 // cursor; its handle is closed when the object goes (the process runs on).

@@ -23,9 +23,6 @@ int32_t ReadStartAfterIdle() {
 int RunWatcher() {
     platform::TSessionName session(kWatcherSessionName);
     if (!session.Held()) return 0;
-    // An upgrade replaces the program under a running watcher, an uninstall
-    // removes it: the old program must not go on starting bands.
-    const platform::TFileStamp program = platform::OwnProgramStamp();
 
     TWatchSchedule schedule(platform::TickMilliseconds());
     int32_t startAfterIdle = ReadStartAfterIdle();
@@ -34,13 +31,6 @@ int RunWatcher() {
     for (;;) {
         uint64_t now = platform::TickMilliseconds();
         if (now >= nextRead) {
-            const platform::TFileStamp current = platform::OwnProgramStamp();
-            if (!(current == program)) {
-                session.Release();
-                // The new program takes over at once, with its own rules.
-                if (current.Exists) platform::TChildProcess::StartOwnProgram("/w");
-                return 0;
-            }
             startAfterIdle = ReadStartAfterIdle();
             nextRead = now + kWatcherSettingsEveryMs;
         }

@@ -63,23 +63,8 @@ TSessionName::TSessionName(const std::string& name) {
     held_ = mutex_ != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
 }
 
-TSessionName::~TSessionName() { Release(); }
-
-void TSessionName::Release() {
+TSessionName::~TSessionName() {
     if (mutex_ != nullptr) CloseHandle(mutex_);
-    mutex_ = nullptr;
-    held_ = false;
-}
-
-TFileStamp OwnProgramStamp() {
-    TFileStamp stamp;
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExA(OwnModulePath().c_str(), GetFileExInfoStandard, &data)) return stamp;
-    stamp.Exists = true;
-    stamp.WriteTime = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                      data.ftLastWriteTime.dwLowDateTime;
-    stamp.Size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    return stamp;
 }
 
 TChildProcess::~TChildProcess() {
