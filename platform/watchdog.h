@@ -22,8 +22,9 @@ public:
     TBandWatchdog(const TBandWatchdog&) = delete;
     TBandWatchdog& operator=(const TBandWatchdog&) = delete;
     // Watches band from now on.
+    // endRequest, when given, is an event whose signal counts as a move.
     void Start(tk::Hwnd band, int32_t startX, int32_t startY, TEmergencyExit emergencyExit,
-               TKeySignal keySignal = nullptr);
+               TKeySignal keySignal = nullptr, void* endRequest = nullptr);
     void Stop();
     bool Running() const { return thread_ != nullptr; }
     // Left by the user-interface thread at each poll: it still runs.

@@ -19,6 +19,7 @@
 #include "src/unitRegistry.h"
 #include "src/unitSaver.h"
 #include "src/unitConfig.h"
+#include "src/unitControl.h"
 #include "src/unitWatcher.h"
 
 const char kApplicationTitle[] = "Kestrane Workstation Screen Saver";
@@ -78,6 +79,7 @@ int RunProgram() {
     const TParsedParams first = ParseCommandLine(platform::CommandLineText(), nullptr);
     const char firstMode = first.Mode.empty() ? '\0' : first.Mode[0];
     if (firstMode == 'W') return RunWatcher();
+    if (firstMode == 'E') return RunEndCommand();
     if (firstMode == 'S' && !OnTheOperatorsDesktop()) return 0;
 
     tk::RegisterStandardControls();

@@ -103,9 +103,11 @@ void TfrmSaver::FormShow(tk::TComponent*) {
     imgLogo->SetVisible(true);
     tmrMove->SetEnabled(true);
     tmrStop->SetEnabled(true);
+    control_ = std::make_unique<platform::TControlChannel>();
     // Last line of defence: ends the process if the band outlives a mouse
-    // move or a hung handler.
-    watchdog_.Start(Handle(), StartPosX, StartPosY, SaverEmergencyExit, &platform::TKeyboardGuard::DismissKeyAtMs);
+    // move, a key, the control system's request or a hung handler.
+    watchdog_.Start(Handle(), StartPosX, StartPosY, SaverEmergencyExit, &platform::TKeyboardGuard::DismissKeyAtMs,
+                    control_->EndEvent());
     // Without the hook a key still ends the band while it has the keyboard.
     KeyboardGuard.Start(Handle(), kWmDismissKey);
 }
@@ -248,6 +250,11 @@ void TfrmSaver::PlaceBand(int32_t top) {
 
 void TfrmSaver::tmrStopTimer(tk::TComponent*) {
     watchdog_.Heartbeat();
+    // The control system ends the band as a move would.
+    if (control_ != nullptr && control_->EndRequested()) {
+        Dismiss();
+        return;
+    }
     int32_t x = 0;
     int32_t y = 0;
     // One read serves both axes: each read is a trip into the window

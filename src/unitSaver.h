@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
+#include "platform/control.h"
 #include "platform/display.h"
 #include "platform/keyboardGuard.h"
 #include "platform/toolkit.h"
@@ -66,6 +68,8 @@ private:
     TMoveFilter moveFilter_;
     tk::TFont textFont_;
     platform::TBandWatchdog watchdog_;
+    // The control system's end request, opened when the band shows.
+    std::unique_ptr<platform::TControlChannel> control_;
 };
 
 // Runs on the watchdog's thread just before it ends the process.

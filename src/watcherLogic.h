@@ -1,7 +1,8 @@
 // When the resident watcher starts the next band: after StartAfterIdle seconds
 // without input, counted from the last input, from the end of the last band,
 // or from the watcher's own start, whichever came last; never while another
-// desktop (the sign-in screen, a lock, a UAC prompt) has the input.
+// desktop (the sign-in screen, a lock, a UAC prompt) has the input, nor while
+// the control system's timed hold stands.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +24,8 @@ struct TWatchFacts {
     uint64_t SinceInputMs = 0;  // since the session's last input
     int32_t StartAfterIdle = 0; // seconds as stored; held by ClampStartAfterIdle
     bool OnInputDesktop = true;
+    // A timed hold of the control system stands.
+    bool Held = false;
 };
 
 struct TWatchStep {
@@ -35,13 +38,17 @@ class TWatchSchedule {
 public:
     explicit TWatchSchedule(uint64_t watcherStart) : quietSince_(watcherStart) {}
     // A band ended (any way: input, the control system, a crash, refused),
-    // or a start failed: the idle period counts again from now.
+    // or a start failed: the idle period counts again from now. Not while a
+    // timed hold stands: the band the control system ended was its doing.
     void BandEnded(uint64_t now);
-    // No band before this moment (the control system's hold).
-    void HoldUntil(uint64_t until);
+    // The control system asked the bands to end: without a time the idle
+    // period counts again from now; with one, that hold decides alone.
+    void ControlEnded(uint64_t now, bool timedHold);
+    // The timed hold is over: from now on the idle time decides again.
+    void HoldOver() { timedHold_ = false; }
     TWatchStep Next(const TWatchFacts& facts) const;
 
 private:
     uint64_t quietSince_ = 0;
-    uint64_t holdUntil_ = 0;
+    bool timedHold_ = false;
 };

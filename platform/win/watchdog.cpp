@@ -14,6 +14,7 @@ struct TBandWatchdog::TShared {
     HANDLE StopEvent = nullptr;
     TEmergencyExit EmergencyExit = nullptr;
     TKeySignal KeySignal = nullptr;
+    HANDLE EndRequest = nullptr;
     // Both coordinates in one word, so that the thread never reads half a change.
     std::atomic<uint64_t> Start{0};
     std::atomic<int64_t> HeartbeatMs{0};
@@ -57,6 +58,7 @@ DWORD WINAPI WatchdogThread(void* parameter) {
     // The first calls of a thread into the window system set up its data
     // there; done now, so that no later look ever allocates.
     LookAtBand(shared->Band);
+    int64_t endSeenAt = 0;
     while (WaitForSingleObject(shared->StopEvent, kWakeMs) == WAIT_TIMEOUT) {
         const int64_t now = NowMs();
         const int64_t heartbeat = shared->HeartbeatMs.load(std::memory_order_relaxed);
@@ -65,7 +67,13 @@ DWORD WINAPI WatchdogThread(void* parameter) {
             start = startNow;
             dog.Rebase(PointX(start), PointY(start));
         }
-        const int64_t keyAt = shared->KeySignal != nullptr ? shared->KeySignal() : 0;
+        int64_t keyAt = shared->KeySignal != nullptr ? shared->KeySignal() : 0;
+        // The control system's request counts as a move from when it was first seen.
+        if (endSeenAt == 0 && shared->EndRequest != nullptr &&
+            WaitForSingleObject(shared->EndRequest, 0) == WAIT_OBJECT_0) {
+            endSeenAt = now;
+        }
+        keyAt = FirstSignal(keyAt, endSeenAt);
         const int64_t movedAt = FirstSignal(shared->MovedAtMs.load(std::memory_order_relaxed), keyAt);
         TWatchdogLook look;
         const bool looked = dog.NeedsLook(now, heartbeat, movedAt);
@@ -85,7 +93,7 @@ DWORD WINAPI WatchdogThread(void* parameter) {
 TBandWatchdog::~TBandWatchdog() { Stop(); }
 
 void TBandWatchdog::Start(tk::Hwnd band, int32_t startX, int32_t startY, TEmergencyExit emergencyExit,
-                          TKeySignal keySignal) {
+                          TKeySignal keySignal, void* endRequest) {
     Stop();
     HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (stop == nullptr) return;
@@ -93,12 +101,18 @@ void TBandWatchdog::Start(tk::Hwnd band, int32_t startX, int32_t startY, TEmerge
     shared->Band = band;
     shared->Start.store(PackPoint(startX, startY));
     shared->KeySignal = keySignal;
+    // Its own handle: the thread may outlive the band's.
+    if (endRequest != nullptr) {
+        DuplicateHandle(GetCurrentProcess(), endRequest, GetCurrentProcess(), &shared->EndRequest, SYNCHRONIZE, FALSE,
+                        0);
+    }
     shared->StopEvent = stop;
     shared->EmergencyExit = emergencyExit;
     shared->HeartbeatMs.store(NowMs());
     HANDLE thread = CreateThread(nullptr, 64 * 1024, WatchdogThread, shared, 0, nullptr);
     if (thread == nullptr) {
         CloseHandle(stop);
+        if (shared->EndRequest != nullptr) CloseHandle(shared->EndRequest);
         delete shared;
         return;
     }
@@ -115,6 +129,7 @@ void TBandWatchdog::Stop() {
     if (WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0) {
         CloseHandle(thread);
         CloseHandle(shared_->StopEvent);
+        if (shared_->EndRequest != nullptr) CloseHandle(shared_->EndRequest);
         delete shared_;
     }
     thread_ = nullptr;

@@ -66,14 +66,30 @@ TEST(WatchSchedule, ABandEndedWithoutInputIsFollowedOnlyAfterAWholeIdlePeriod) {
     EXPECT_TRUE(schedule.Next(TWatchFacts{103000, 93000, 3, true}).StartBand);
 }
 
-TEST(WatchSchedule, AHoldKeepsTheBandAwayForItsTimeAndNoLonger) {
+// The control system's end: without a time one idle period from then, also
+// when no band ran; with a time the hold alone decides, and the band it ended
+// does not count.
+TEST(WatchSchedule, TheControlSystemsEndHoldsForAnIdlePeriodOrForItsOwnTime) {
     TWatchSchedule schedule(0);
-    schedule.HoldUntil(60000);
-    EXPECT_EQ(schedule.Next(TWatchFacts{10000, 10000, 3, true}).WaitMs, 50000u);
-    EXPECT_TRUE(schedule.Next(TWatchFacts{60000, 60000, 3, true}).StartBand);
-    // A shorter hold after a longer one does not shorten it.
-    schedule.HoldUntil(30000);
-    EXPECT_TRUE(schedule.Next(TWatchFacts{60000, 60000, 3, true}).StartBand);
+    schedule.ControlEnded(50000, false);
+    EXPECT_EQ(schedule.Next(TWatchFacts{50000, 40000, 3, true}).WaitMs, 3000u);
+    EXPECT_TRUE(schedule.Next(TWatchFacts{53000, 43000, 3, true}).StartBand);
+
+    schedule.ControlEnded(60000, true);
+    schedule.BandEnded(60100);  // the band it ended
+    TWatchFacts held{61000, 61000, 3, true};
+    held.Held = true;
+    const TWatchStep waiting = schedule.Next(held);
+    EXPECT_FALSE(waiting.StartBand);
+    EXPECT_EQ(waiting.WaitMs, kWatcherRecheckMs);
+    // Held for 8 s: at 68 s the band comes back at once, not 3 s after the band's end.
+    schedule.HoldOver();
+    EXPECT_TRUE(schedule.Next(TWatchFacts{68000, 68000, 3, true}).StartBand);
+    // The idle time still counts: input at 67 s puts it off to 70 s.
+    EXPECT_EQ(schedule.Next(TWatchFacts{68000, 1000, 3, true}).WaitMs, 2000u);
+    // After the hold a band's end counts again.
+    schedule.BandEnded(90000);
+    EXPECT_EQ(schedule.Next(TWatchFacts{90000, 50000, 3, true}).WaitMs, 3000u);
 }
 
 TEST(WatchSchedule, OffWaitsForTheNextSettingsAndHugeValuesDoNotOverflow) {

@@ -22,6 +22,20 @@ HWND VisibleBand() {
     return found;
 }
 
+// Starts the watcher and waits until it holds its place in the session (a
+// cold Wine takes its time to start a process).
+Process StartWatcher() {
+    Process watcher = StartWatcher();
+    E2E_CHECK(WaitUntil(
+        [] {
+            HANDLE name = OpenMutexA(SYNCHRONIZE, FALSE, "Local\\Varnel.KestraneWorkstation.Watcher");
+            if (name != nullptr) CloseHandle(name);
+            return name != nullptr;
+        },
+        15000));
+    return watcher;
+}
+
 uint64_t SystemTimeMs() {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
@@ -83,7 +97,7 @@ E2E_TEST(watcher, StartsTheBandAfterEachIdlePeriodAndOutlivesEveryEnd) {
     PutDword("StartAfterIdle", 3);
     PutDword("TransitionTime", 1);
     MoveMouseTo(600, 400);
-    Process watcher = Process::Start("/w");
+    Process watcher = StartWatcher();
     {
         Process second = Process::Start("/w");
         DWORD code = 99;
@@ -139,7 +153,7 @@ E2E_TEST(watcher, PicksUpAChangedIdleTimeFromAnySourceWithoutARestart) {
     DeleteSettingsKey();
     PutDword("StartAfterIdle", 0);  // off: the watcher just waits
     PutDword("TransitionTime", 1);
-    Process watcher = Process::Start("/w");
+    Process watcher = StartWatcher();
     MoveMouseTo(500, 300);
     Sleep(5000);
     E2E_CHECK(VisibleBand() == nullptr);
@@ -150,6 +164,51 @@ E2E_TEST(watcher, PicksUpAChangedIdleTimeFromAnySourceWithoutARestart) {
     E2E_REQUIRE(band.Band.Handle() != nullptr);
     E2E_CHECK(band.ShownAfterMs <= 33000);
     EndWithAMove(band, 500, 300);
+    watcher.Kill();
+}
+
+// The control system's command: with a time, the next band comes when that
+// hold ends and no later; without one, an idle period after the command,
+// whether a band ran or not.
+E2E_TEST(watcher, TheEndCommandKeepsTheNextBandAwayForItsTimeAndNoLonger) {
+    if (SkippedOutsideAVirtualDesktop()) return;
+    DeleteSettingsKey();
+    PutDword("StartAfterIdle", 3);
+    PutDword("TransitionTime", 1);
+    MoveMouseTo(600, 400);
+    Process watcher = StartWatcher();
+    Sleep(500);
+    TBandStart first = NextBand(MoveMouseTo(610, 400), 8000);
+    CheckStartedAfterTheIdleTime(first, "first band");
+
+    uint64_t sent = SystemTimeMs();
+    Process timed = Process::Start("/e 8");
+    DWORD code = 99;
+    E2E_CHECK(first.Band.WaitExit(1500, &code));
+    E2E_CHECK_EQ(code, 0ul);
+    TBandStart second = NextBand(sent, 12000);
+    Note("after /e 8: band started " + std::to_string(second.StartedAfterMs) + " ms after the command");
+    E2E_REQUIRE(second.Band.Handle() != nullptr);
+    E2E_CHECK(second.StartedAfterMs >= 8000 && second.StartedAfterMs < 9000);
+    E2E_CHECK(timed.WaitExit(3000, &code));
+    E2E_CHECK_EQ(code, 0ul);
+
+    sent = SystemTimeMs();
+    Process plain = Process::Start("/e");
+    E2E_CHECK(second.Band.WaitExit(1500, &code));
+    TBandStart third = NextBand(sent, 8000);
+    CheckStartedAfterTheIdleTime(third, "after /e");
+
+    // No band runs: the command still puts the next one an idle period away.
+    const uint64_t input = EndWithAMove(third, 610, 400);
+    Sleep(1500);
+    sent = SystemTimeMs();
+    Process quiet = Process::Start("/e");
+    TBandStart fourth = NextBand(sent, 8000);
+    Note("input " + std::to_string(sent - input) + " ms before the command");
+    CheckStartedAfterTheIdleTime(fourth, "after /e with no band");
+    EndWithAMove(fourth, 616, 400);
+    E2E_CHECK(watcher.Running());
     watcher.Kill();
 }
 
