@@ -25,7 +25,7 @@ HWND VisibleBand() {
 // Starts the watcher and waits until it holds its place in the session (a
 // cold Wine takes its time to start a process).
 Process StartWatcher() {
-    Process watcher = StartWatcher();
+    Process watcher = Process::Start("/w");
     E2E_CHECK(WaitUntil(
         [] {
             HANDLE name = OpenMutexA(SYNCHRONIZE, FALSE, "Local\\Varnel.KestraneWorkstation.Watcher");
