@@ -279,21 +279,10 @@ same "the Start menu has an entry for the settings" "Kestrane Workstation Settin
 # One fifth of the desktop: the policy's CoverArea 3 gives the height div 5.
 run_band wine "$OUT/findWindow64.exe" 5 "64-bit"
 
-# A rebuilt package of the same version, then a newer one, replace the installed copy.
-wixl -a x64 -D Arch=x64 -D SaverFile=build/win64/kestrane.scr -D IconFile=resources/kestrane.ico \
-     -o "$OUT/kestrane-rebuilt.msi" deploy/kestrane.wxs
-sed -e 's/define ProductVersion = "2.60.0.0"/define ProductVersion = "2.61.0.0"/' \
-    -e 's/define UpgradeCeiling = "2.60.1"/define UpgradeCeiling = "2.61.1"/' \
-    deploy/kestrane.wxs >"$OUT/kestrane-2.61.wxs"
-wixl -a x64 -D Arch=x64 -D SaverFile=build/win64/kestrane.scr -D IconFile=resources/kestrane.ico \
-     -o "$OUT/kestrane-2.61.msi" "$OUT/kestrane-2.61.wxs"
-wine msiexec /i "$OUT/kestrane-rebuilt.msi" /qn; rc=$?
-same "a rebuilt package of the same version installs" 0 "$rc"
-same "... and replaces the installed copy" "2.60.0.0" "$(installed_versions wine | tr '\n' ' ' | sed 's/ $//')"
 # A watcher runs in the session while the packages change under it. Wine, as
-# Windows does, keeps a running program's file from being replaced or
-# deleted: Windows Installer then does it at the next restart and returns
-# 3010, of which the shell sees the low byte, 194.
+# Windows does, keeps a running program's file from being replaced: Windows
+# Installer then replaces it at the next restart and returns 3010, of which the
+# shell sees the low byte, 194.
 watchers() { pgrep -f 'kestrane\.scr"? /w' | sort | tr '\n' ' ' | sed 's/ $//'; }
 start_watcher() {  # as the Run entry does at logon
   wine 'C:\windows\system32\kestrane.scr' /w >/dev/null 2>&1 &
@@ -304,14 +293,36 @@ pending() { wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manage
               tr -d '\r' | grep -ic 'system32\\kestrane.scr'; }
 restart() { wineserver -k 2>/dev/null; wineboot -r >/dev/null 2>&1; wineserver -w 2>/dev/null; }
 wine reg add "$KEY" /v StartAfterIdle /t REG_DWORD /d 0 /f >/dev/null 2>&1
+
+# A rebuilt package of the same version, then a newer one, replace the installed copy.
+wixl -a x64 -D Arch=x64 -D SaverFile=build/win64/kestrane.scr -D IconFile=resources/kestrane.ico \
+     -o "$OUT/kestrane-rebuilt.msi" deploy/kestrane.wxs
+sed -e 's/define ProductVersion = "2.60.0.0"/define ProductVersion = "2.61.0.0"/' \
+    -e 's/define UpgradeCeiling = "2.60.1"/define UpgradeCeiling = "2.61.1"/' \
+    deploy/kestrane.wxs >"$OUT/kestrane-2.61.wxs"
+wixl -a x64 -D Arch=x64 -D SaverFile=build/win64/kestrane.scr -D IconFile=resources/kestrane.ico \
+     -o "$OUT/kestrane-2.61.msi" "$OUT/kestrane-2.61.wxs"
 expect "a watcher runs from the installed program" start_watcher
-wine msiexec /i "$OUT/kestrane-2.61.msi" /qn; rc=$?
-same "a newer package installs under a running watcher and asks for a restart (3010)" 194 "$rc"
-same "... and replaces the older copy" "2.61.0.0" "$(installed_versions wine | tr '\n' ' ' | sed 's/ $//')"
-expect "... the program's file is replaced at the restart" test "$(pending)" -ge 1
+wine msiexec /i "$OUT/kestrane-rebuilt.msi" /qn; rc=$?
+same "a rebuilt package of the same version installs under a running watcher and asks for a restart (3010)" 194 "$rc"
+same "... and replaces the installed copy" "2.60.0.0" "$(installed_versions wine | tr '\n' ' ' | sed 's/ $//')"
+expect "... the running program stays until the restart" cmp -s "$SYS64" "$BUILD/signed/win64/kestrane.scr"
+expect "... which is to replace it" test "$(pending)" -ge 1
 restart
-same "... after which nothing is left to replace" 0 "$(pending)"
-same "... and the watcher's entry still starts it" '"C:\windows\system32\kestrane.scr" /w' "$(run_entry)"
+expect "after the restart the new program is in place" cmp -s "$SYS64" "$BUILD/win64/kestrane.scr"
+same "... nothing is left to replace" 0 "$(pending)"
+same "... and the watcher's entry starts it at logon" '"C:\windows\system32\kestrane.scr" /w' "$(run_entry)"
+wine msiexec /i "$OUT/kestrane-2.61.msi" /qn; rc=$?
+same "a newer package installs" 0 "$rc"
+same "... and replaces the older copy" "2.61.0.0" "$(installed_versions wine | tr '\n' ' ' | sed 's/ $//')"
+wine msiexec /i build/kestrane.msi /qn; rc=$?
+expect "an older package is refused over a newer one" test "$rc" -ne 0
+same "... and the newer copy stays" "2.61.0.0" "$(installed_versions wine | tr '\n' ' ' | sed 's/ $//')"
+wine msiexec /x "$OUT/kestrane-2.61.msi" /qn; rc=$?
+same "msiexec /x of the newer package succeeds" 0 "$rc"
+expect "... and removes kestrane.scr" test ! -e "$SYS64"
+same "... the watcher's start at logon" "" "$(run_entry)"
+same "... and the Start menu entry" "" "$(menu_entry)"
 
 wine msiexec /i build/kestrane-x86.msi /qn; rc=$?
 expect "the 32-bit package is refused on 64-bit Windows" test "$rc" -ne 0
@@ -324,6 +335,7 @@ wine msiexec /x build/kestrane.msi /qn; rc=$?
 same "msiexec /x kestrane.msi /qn succeeds" 0 "$rc"
 expect "kestrane.scr is gone from system32" test ! -e "$SYS64"
 same "no copy is registered" "" "$(installed_versions wine)"
+wine reg delete "$KEY" /v StartAfterIdle /f >/dev/null 2>&1
 same "the users' settings survive the removal, unchanged under the policy" "$before" "$(own_values)"
 same "... and so does the policy, which is the administrator's" "$policies_before" "$(policy_values)"
 wine reg delete "$MACHINE_POLICY" /f >/dev/null 2>&1
