@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "src/controlLogic.h"
 #include "src/unitParams.h"
 #include "tests/fuzz/fuzzInput.h"
 
@@ -170,6 +171,13 @@ void CheckParse(const std::string& commandLine, const std::vector<std::string>& 
     }
     if (mode == "L") mode = "P";
     FUZZ_CHECK(parsed.Mode == mode);
+
+    // The control system's command reads the same arguments: valid only for the end
+    // switch, a hold only within its range, and a reason whenever it refuses.
+    const TEndCommand end = ParseEndCommand(args);
+    if (end.Valid) FUZZ_CHECK(mode == "E" && end.Error.empty());
+    if (end.Timed) FUZZ_CHECK(end.Valid && end.HoldSeconds >= 1 && end.HoldSeconds <= kHoldMostSeconds);
+    if (!end.Valid) FUZZ_CHECK(!end.Error.empty() && end.HoldSeconds == 0);
 }
 
 void CheckRoundTrips(TFuzzInput& in) {

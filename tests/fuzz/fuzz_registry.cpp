@@ -24,9 +24,17 @@ namespace {
 using namespace platform;
 
 const std::string KeyPath = "Software\\Varnel\\KestraneWorkstation";
-// The dialog's six, then the rows kept clear, which are read on their own.
-const char* const Names[8] = {"CoverArea",   "TransitionTime", "MovementType", "DrawBorders",
-                              "TextLine1",   "TextLine2",      "KeepClearTop", "KeepClearBottom"};
+// The dialog's six, then the rows kept clear and the watcher's idle time,
+// which are read on their own.
+constexpr int kNames = 9;
+const char* const Names[kNames] = {"CoverArea",    "TransitionTime",  "MovementType",
+                                   "DrawBorders",  "TextLine1",       "TextLine2",
+                                   "KeepClearTop", "KeepClearBottom", "StartAfterIdle"};
+
+// A setting outside the dialog as loaded, and its default.
+int32_t OwnReadValue(const TCfg& cfg, int i) {
+    return i == 6 ? cfg.KeepClearTop : i == 7 ? cfg.KeepClearBottom : cfg.StartAfterIdle;
+}
 const uint32_t Types[8] = {RegNone, RegSz,    RegExpandSz, RegBinary,
                            RegDword, RegDwordBigEndian, RegMultiSz, RegQword};
 const std::string ReadFailure =
@@ -123,6 +131,7 @@ void Garble(TCfg& cfg) {
     cfg.Version = "0.0";
     cfg.KeepClearTop = -77;
     cfg.KeepClearBottom = -77;
+    cfg.StartAfterIdle = -77;
 }
 
 std::vector<uint8_t> ToBytes(const std::string& s) {
@@ -178,7 +187,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         v.Data = ToBytes(in.Text());
         values[Lower(name)] = v;
     }
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < kNames; ++i) {
         const uint8_t d = in.Byte();
         const int kind = d & 0x0F;
         if (kind == 0 || kind > 9) continue;
@@ -229,7 +238,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!opens) {
         // Without full access nothing counts as stored, and nothing is reported.
         FUZZ_CHECK(SameCfg(loaded, Defaults()));
-        FUZZ_CHECK(loaded.KeepClearTop == 0 && loaded.KeepClearBottom == 0);
+        for (int i = 6; i < kNames; ++i) FUZZ_CHECK(OwnReadValue(loaded, i) == OwnReadValue(Defaults(), i));
         FUZZ_CHECK(FakeDialogCalls().empty());
     } else if (thrown) {
         // Whatever was read before the failure holds; the rest keeps its defaults.
@@ -242,12 +251,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } else {
         FUZZ_CHECK(SameCfg(loaded, expected));
         for (int i = failedAt; i < 6; ++i) FUZZ_CHECK(SameField(loaded, Defaults(), i));
-        // The rows kept clear whatever became of the other six: a refused one is 0.
-        for (int i = 6; i < 8; ++i) {
-            int32_t want = 0;
+        // The others whatever became of the six: a refused one keeps its default.
+        for (int i = 6; i < kNames; ++i) {
+            int32_t want = OwnReadValue(Defaults(), i);
             auto found = values.find(Lower(Names[i]));
-            if (found != values.end() && !ReadIntegerRule(found->second, want)) want = 0;
-            FUZZ_CHECK((i == 6 ? loaded.KeepClearTop : loaded.KeepClearBottom) == want);
+            if (found != values.end() && !ReadIntegerRule(found->second, want)) want = OwnReadValue(Defaults(), i);
+            FUZZ_CHECK(OwnReadValue(loaded, i) == want);
         }
         FUZZ_CHECK(FakeDialogCalls().size() == ((failed || closeFails) ? 1u : 0u));
     }
