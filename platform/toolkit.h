@@ -290,8 +290,19 @@ public:
     // Shows the form's picture, whose top-left lies at originX, originY on
     // the screen, only within pieces (screen rectangles): its own window
     // shows the first, extra top-most windows the others, all placed in one
-    // deferred move. No piece at all leaves its window empty at the origin.
+    // deferred move. No piece at all hides its window.
     void ShowAsPieces(int32_t originX, int32_t originY, const std::vector<TRect>& pieces);
+    // One window's place in a move of several forms' pieces.
+    struct TWindowPlace {
+        Hwnd Window;
+        TRect Rect;
+        bool Show, Hide;
+    };
+    // What ShowAsPieces would place, the piece windows made or gone already.
+    std::vector<TWindowPlace> PiecePlaces(int32_t originX, int32_t originY, const std::vector<TRect>& pieces);
+    // Places windows of any forms in one deferred move (one by one when the
+    // system refuses it), keeping their z-order.
+    static void MoveTogether(const std::vector<TWindowPlace>& places);
     // The form's windows: its own first, then those of the other pieces.
     std::vector<Hwnd> Windows() const;
 
@@ -363,6 +374,8 @@ private:
         int32_t OriginX, OriginY;
     };
     std::vector<TPieceWindow> pieces_;
+    // The own window is hidden because the picture had no piece to show.
+    bool hiddenForNoPieces_ = false;
     std::vector<std::unique_ptr<TComponent>> components_;
     std::vector<TGraphicControl*> graphics_;
     std::vector<TWinControl*> winControls_;

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "src/bandGroups.h"
 #include "src/bandShape.h"
 #include "src/unitRegistry.h"
 
@@ -30,6 +31,16 @@ constexpr uint64_t kSystemMoveWindowMs = 2000;
 bool SameDesktop(const platform::TVirtualDesktop& a, const platform::TVirtualDesktop& b) {
     return a.Left == b.Left && a.Top == b.Top && a.Width == b.Width && a.Height == b.Height;
 }
+
+bool SameRects(const std::vector<tk::TRect>& a, const std::vector<tk::TRect>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i].Left != b[i].Left || a[i].Top != b[i].Top || a[i].Right != b[i].Right || a[i].Bottom != b[i].Bottom) {
+            return false;
+        }
+    }
+    return true;
+}
 }  // namespace
 
 TfrmSaver::TfrmSaver() : tk::TForm("FRMSAVER") {
@@ -55,7 +66,7 @@ bool TfrmSaver::FormMessage(uint32_t msg, uint64_t wParam, int64_t, int64_t& res
             HandleEraseBackground(result);
             return true;
         case kWmDisplayChange:
-            OnDisplayChange();
+            if (leader_) OnDisplayChange();
             result = 0;
             return true;
         case kWmDpiChanged:
@@ -63,7 +74,7 @@ bool TfrmSaver::FormMessage(uint32_t msg, uint64_t wParam, int64_t, int64_t& res
             result = 0;
             return true;
         case kWmDismissKey:
-            if (Showing()) Dismiss();
+            if (Showing() && leader_) Dismiss();
             result = 0;
             return true;
         default:
@@ -73,17 +84,26 @@ bool TfrmSaver::FormMessage(uint32_t msg, uint64_t wParam, int64_t, int64_t& res
 
 void TfrmSaver::HandleEraseBackground(int64_t& result) { result = 1; }
 
-void TfrmSaver::FormShow(tk::TComponent*) {
-    Generator.State = platform::RandomSeed();
+void TfrmSaver::PreparePicture() {
     SetDoubleBuffered(true);
-
     pictureBorders_ = Cfg.DrawBorders;
     keepsClear_ = Cfg.KeepClearTop > 0 || Cfg.KeepClearBottom > 0;
     textFont_ = tk::TFont(tk::TFontSpec{}, Dpi());
-    LayOutBand(platform::VirtualDesktop());
     imgScreen->SetPainter([this](tk::Hdc dc, const tk::TRect& clip, int32_t x, int32_t y) {
         PaintPicture(dc, clip, x, y);
     });
+}
+
+void TfrmSaver::FormShow(tk::TComponent*) {
+    if (!leader_) {
+        // Laid out and placed by the first band, before it shows.
+        imgScreen->SetOpaque(true);
+        imgLogo->SetVisible(true);
+        return;
+    }
+    Generator.State = platform::RandomSeed();
+    PreparePicture();
+    LayOutGroups();
 
     int32_t x = 0;
     int32_t y = 0;
@@ -100,6 +120,7 @@ void TfrmSaver::FormShow(tk::TComponent*) {
     imgScreen->SetOpaque(true);
     tmrMove->SetInterval(MoveIntervalMs(Cfg.TransitionTime));
     tmrMoveTimer(tmrMove);
+    ShowOthers();
     imgLogo->SetVisible(true);
     tmrMove->SetEnabled(true);
     tmrStop->SetEnabled(true);
@@ -132,12 +153,52 @@ void TfrmSaver::LayOutBand(const platform::TVirtualDesktop& desktop) {
     imgScreen->SetSinglePass(LayeredAreas());
 }
 
-void TfrmSaver::FollowDesktop(const platform::TVirtualDesktop& desktop) {
+void TfrmSaver::LayOutGroups() {
+    virtualDesktop_ = platform::VirtualDesktop();
+    monitors_ = platform::MonitorRects();
+    std::vector<TShapeRect> monitors;
+    for (const tk::TRect& m : monitors_) monitors.push_back(TShapeRect{m.Left, m.Top, m.Right, m.Bottom});
+    const std::vector<TMonitorGroup> groups = GroupMonitors(monitors);
+    // One group (a row of equal monitors) is the band over the whole desktop, as ever.
+    if (groups.size() <= 1) {
+        LayOutBand(virtualDesktop_);
+    } else {
+        const TShapeRect& first = groups[0].Rect;
+        LayOutBand(platform::TVirtualDesktop{first.Left, first.Top, first.Right - first.Left, first.Bottom - first.Top});
+    }
+    const size_t needed = groups.size() <= 1 ? 0 : groups.size() - 1;
+    while (others_.size() < needed) {
+        TfrmSaver* other = nullptr;
+        tk::CreateForm(other);
+        other->leader_ = false;
+        other->PreparePicture();
+        others_.push_back(other);
+    }
+    for (size_t i = 0; i < others_.size(); ++i) {
+        TfrmSaver* other = others_[i];
+        if (i >= needed) {
+            other->Hide();
+            continue;
+        }
+        const TShapeRect& g = groups[i + 1].Rect;
+        other->LayOutBand(platform::TVirtualDesktop{g.Left, g.Top, g.Right - g.Left, g.Bottom - g.Top});
+        other->ownMoveState_ = TMoveState{};
+    }
+    othersShown_ = needed;
+}
+
+bool TfrmSaver::LayoutChanged() const {
+    return !SameDesktop(platform::VirtualDesktop(), virtualDesktop_) ||
+           !SameRects(platform::MonitorRects(), monitors_);
+}
+
+void TfrmSaver::FollowDesktop() {
     desktopChangedAtMs_ = platform::TickMilliseconds();
-    LayOutBand(desktop);
+    LayOutGroups();
     // A stepping band starts its cycle afresh over the new height.
     MoveState = TMoveState{};
     tmrMoveTimer(tmrMove);
+    if (Showing()) ShowOthers();
     // The next jump a full interval after this one.
     tmrMove->SetEnabled(false);
     tmrMove->SetEnabled(true);
@@ -146,7 +207,7 @@ void TfrmSaver::FollowDesktop(const platform::TVirtualDesktop& desktop) {
 // A cursor the system moves because its place vanished is told apart by the
 // poll (CursorSeen), which may see it before this message comes.
 void TfrmSaver::OnDisplayChange() {
-    if (Showing()) FollowDesktop(platform::VirtualDesktop());
+    if (Showing()) FollowDesktop();
 }
 
 void TfrmSaver::OnDpiChange(int32_t dpi) {
@@ -205,32 +266,78 @@ void TfrmSaver::PaintPicture(tk::Hdc dc, const tk::TRect& clip, int32_t originX,
                          kBlack);
 }
 
-void TfrmSaver::tmrMoveTimer(tk::TComponent*) {
-    // A band that has shown for hours still ends on the first key.
-    KeyboardGuard.Rearm();
-    platform::TVirtualDesktop desktop = platform::VirtualDesktop();
-    // Should the display's message be late or lost, the move itself notices.
-    if (Showing() && !SameDesktop(desktop, desktop_)) {
-        FollowDesktop(desktop);
-        return;
-    }
+TMovePlace TfrmSaver::NextPlace(TMoveState& state) const {
     TMoveInput input{};
     input.BandHeight = pictureHeight_;
     input.FormWidth = pictureWidth_;
     input.FormHeight = pictureHeight_;
     input.LogoWidth = imgLogo->Width();
     input.LogoHeight = imgLogo->Height();
-    input.Desktop = TDesktop{desktop.Left, desktop.Top, desktop.Width, desktop.Height};
+    input.Desktop = TDesktop{desktop_.Left, desktop_.Top, desktop_.Width, desktop_.Height};
     input.MovementType = Cfg.MovementType;
     input.CoverArea = Cfg.CoverArea;
     input.DrawBorders = Cfg.DrawBorders;
-    TMovePlace place = ComputeMove(MoveState, Generator, input);
-    PlaceBand(place.Top);
-    imgLogo->SetLeft(place.LogoLeft);
-    imgLogo->SetTop(place.LogoTop);
-    Invalidate();
-    Update();
-    if (Showing()) BringToTopMost();
+    return ComputeMove(state, Generator, input);
+}
+
+void TfrmSaver::tmrMoveTimer(tk::TComponent*) {
+    // A band that has shown for hours still ends on the first key.
+    KeyboardGuard.Rearm();
+    // Should the display's message be late or lost, the move itself notices.
+    if (Showing() && LayoutChanged()) {
+        FollowDesktop();
+        return;
+    }
+    // The groups draw their places in their order, the first band's group first.
+    const TMovePlace place = NextPlace(MoveState);
+    if (othersShown_ == 0) {
+        PlaceBand(place.Top);
+        imgLogo->SetLeft(place.LogoLeft);
+        imgLogo->SetTop(place.LogoTop);
+        Invalidate();
+        Update();
+        if (Showing()) BringToTopMost();
+        return;
+    }
+    // Every band at once, in one deferred move of all their windows.
+    std::vector<TfrmSaver*> bands{this};
+    std::vector<TMovePlace> places{place};
+    for (size_t i = 0; i < othersShown_; ++i) {
+        bands.push_back(others_[i]);
+        places.push_back(others_[i]->NextPlace(others_[i]->ownMoveState_));
+    }
+    std::vector<tk::TForm::TWindowPlace> windows;
+    for (size_t i = 0; i < bands.size(); ++i) {
+        for (const tk::TForm::TWindowPlace& w :
+             bands[i]->PiecePlaces(bands[i]->bandLeft_, places[i].Top, bands[i]->PiecesAt(places[i].Top, true))) {
+            windows.push_back(w);
+        }
+    }
+    tk::TForm::MoveTogether(windows);
+    for (size_t i = 0; i < bands.size(); ++i) {
+        bands[i]->imgLogo->SetLeft(places[i].LogoLeft);
+        bands[i]->imgLogo->SetTop(places[i].LogoTop);
+        bands[i]->Invalidate();
+        bands[i]->Update();
+        if (bands[i]->Showing()) bands[i]->BringToTopMost();
+    }
+}
+
+std::vector<tk::TRect> TfrmSaver::PiecesAt(int32_t top, bool withinGroup) const {
+    TShapeRect band{bandLeft_, top, bandLeft_ + pictureWidth_, top + pictureHeight_};
+    if (withinGroup) {
+        band.Top = std::max(band.Top, desktop_.Top);
+        band.Bottom = std::min(band.Bottom, desktop_.Top + desktop_.Height);
+        if (band.Bottom <= band.Top) return {};
+    }
+    if (!keepsClear_) return {tk::TRect{band.Left, band.Top, band.Right, band.Bottom}};
+    std::vector<TShapeRect> monitors;
+    for (const tk::TRect& m : platform::MonitorRects()) monitors.push_back(TShapeRect{m.Left, m.Top, m.Right, m.Bottom});
+    std::vector<tk::TRect> pieces;
+    for (const TShapeRect& p : BandPieces(band, monitors, Cfg.KeepClearTop, Cfg.KeepClearBottom)) {
+        pieces.push_back(tk::TRect{p.Left, p.Top, p.Right, p.Bottom});
+    }
+    return pieces;
 }
 
 void TfrmSaver::PlaceBand(int32_t top) {
@@ -238,14 +345,7 @@ void TfrmSaver::PlaceBand(int32_t top) {
         SetTop(top);
         return;
     }
-    std::vector<TShapeRect> monitors;
-    for (const tk::TRect& m : platform::MonitorRects()) monitors.push_back(TShapeRect{m.Left, m.Top, m.Right, m.Bottom});
-    const TShapeRect band{bandLeft_, top, bandLeft_ + pictureWidth_, top + pictureHeight_};
-    std::vector<tk::TRect> pieces;
-    for (const TShapeRect& p : BandPieces(band, monitors, Cfg.KeepClearTop, Cfg.KeepClearBottom)) {
-        pieces.push_back(tk::TRect{p.Left, p.Top, p.Right, p.Bottom});
-    }
-    ShowAsPieces(band.Left, band.Top, pieces);
+    ShowAsPieces(bandLeft_, top, PiecesAt(top, false));
 }
 
 void TfrmSaver::tmrStopTimer(tk::TComponent*) {
@@ -268,8 +368,7 @@ void TfrmSaver::CursorSeen(int32_t x, int32_t y, bool fromPoll) {
     if (beyond) {
         // The poll may see a cursor the system moved before the display's
         // message arrives.
-        const platform::TVirtualDesktop desktop = platform::VirtualDesktop();
-        if (!SameDesktop(desktop, desktop_)) FollowDesktop(desktop);
+        if (LayoutChanged()) FollowDesktop();
     }
     const bool recentChange = desktopChangedAtMs_ != 0 &&
                               platform::TickMilliseconds() - desktopChangedAtMs_ <= kSystemMoveWindowMs;
@@ -305,7 +404,16 @@ void TfrmSaver::Dismiss() {
     Close();
 }
 
+void TfrmSaver::ShowOthers() {
+    // Placed already: they appear where the move put them.
+    for (size_t i = 0; i < othersShown_; ++i) {
+        if (!others_[i]->Showing()) others_[i]->Show();
+    }
+}
+
 void TfrmSaver::FormHide(tk::TComponent*) {
+    if (!leader_) return;
+    for (TfrmSaver* other : others_) other->Hide();
     tmrMove->SetEnabled(false);
     RestoreEnvironment();
     KeyboardGuard.Disarm();

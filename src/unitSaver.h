@@ -42,13 +42,29 @@ private:
     void Dismiss();
     // The cursor read at (x, y), by the poll or from a mouse message.
     void CursorSeen(int32_t x, int32_t y, bool fromPoll);
-    // Left, width and height from the desktop and the band's picture with them.
+    // Left, width and height from the desktop (the band's group of monitors)
+    // and the band's picture with them.
     void LayOutBand(const platform::TVirtualDesktop& desktop);
+    // Measures the monitors and gives each group of them its band: this form
+    // the first group's, the other bands the others'.
+    void LayOutGroups();
+    // Whether the desktop or the list of monitors differs from the last layout.
+    bool LayoutChanged() const;
+    // This band's next place, from its own movement state.
+    TMovePlace NextPlace(TMoveState& state) const;
+    // The rectangles of the screen this band shows at top; with several
+    // groups, only within its own group's rectangle: what overhangs it would
+    // lie on another group's monitors.
+    std::vector<tk::TRect> PiecesAt(int32_t top, bool withinGroup) const;
+    // What a band of another group needs to paint: set up when it shows.
+    void PreparePicture();
+    // The other groups' bands show, once placed.
+    void ShowOthers();
     // Puts the band's top at top: one window, or its pieces around the
     // rows kept clear.
     void PlaceBand(int32_t top);
     // The display configuration changed: span the new desktop at once.
-    void FollowDesktop(const platform::TVirtualDesktop& desktop);
+    void FollowDesktop();
     void OnDisplayChange();
     void OnDpiChange(int32_t dpi);
     std::vector<tk::TRect> LayeredAreas() const;
@@ -63,6 +79,15 @@ private:
     bool keepsClear_ = false;
     bool cursorHidden_ = false;
     platform::TVirtualDesktop desktop_;
+    // What the last layout measured (the first band only).
+    platform::TVirtualDesktop virtualDesktop_;
+    std::vector<tk::TRect> monitors_;
+    // The first band moves and ends all; the bands of the other groups of
+    // monitors only paint and are placed with it.
+    bool leader_ = true;
+    std::vector<TfrmSaver*> others_;
+    size_t othersShown_ = 0;
+    TMoveState ownMoveState_;
     // When the band last saw the display configuration change (0 never).
     uint64_t desktopChangedAtMs_ = 0;
     TMoveFilter moveFilter_;

@@ -84,42 +84,55 @@ void TForm::DestroyPieceWindows(size_t keep) {
     }
 }
 
-void TForm::ShowAsPieces(int32_t originX, int32_t originY, const std::vector<TRect>& pieces) {
+std::vector<TForm::TWindowPlace> TForm::PiecePlaces(int32_t originX, int32_t originY,
+                                                    const std::vector<TRect>& pieces) {
     const size_t extra = pieces.empty() ? 0 : pieces.size() - 1;
     DestroyPieceWindows(extra);
     while (pieces_.size() < extra) pieces_.push_back(TPieceWindow{CreatePieceWindow(handle_, this), 0, 0});
 
-    struct TPlace {
-        HWND Window;
-        TRect Rect;
-    };
-    std::vector<TPlace> places;
-    places.push_back(TPlace{handle_, pieces.empty() ? TRect{originX, originY, originX, originY} : pieces[0]});
-    originX_ = places[0].Rect.Left - originX;
-    originY_ = places[0].Rect.Top - originY;
+    std::vector<TWindowPlace> places;
+    if (pieces.empty()) {
+        // A window of no size would still show as a pixel: hidden instead, where it was.
+        places.push_back(TWindowPlace{handle_, TRect{Left(), Top(), Left() + Width(), Top() + Height()}, false,
+                                      showing_});
+        hiddenForNoPieces_ = showing_;
+        return places;
+    }
+    places.push_back(TWindowPlace{handle_, pieces[0], showing_ && hiddenForNoPieces_, false});
+    hiddenForNoPieces_ = false;
+    originX_ = pieces[0].Left - originX;
+    originY_ = pieces[0].Top - originY;
     for (size_t i = 0; i < extra; ++i) {
         const TRect& r = pieces[i + 1];
         pieces_[i].OriginX = r.Left - originX;
         pieces_[i].OriginY = r.Top - originY;
-        places.push_back(TPlace{pieces_[i].Handle, r});
+        places.push_back(TWindowPlace{pieces_[i].Handle, r, showing_, false});
     }
+    return places;
+}
+
+void TForm::MoveTogether(const std::vector<TWindowPlace>& places) {
     // The old picture must not be copied to the new place: each window is
     // painted afresh from its own origin. The z-order stays: the windows are
     // top-most from their creation, and BringToTopMost raises them together.
     const UINT flags = SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_NOZORDER | SWP_NOOWNERZORDER;
+    const auto flagsOf = [&](const TWindowPlace& p) {
+        return flags | (p.Show ? SWP_SHOWWINDOW : 0) | (p.Hide ? SWP_HIDEWINDOW : 0);
+    };
     HDWP deferred = BeginDeferWindowPos(static_cast<int>(places.size()));
-    for (const TPlace& p : places) {
+    for (const TWindowPlace& p : places) {
         if (deferred == nullptr) break;
-        const UINT show = (p.Window != handle_ && showing_) ? SWP_SHOWWINDOW : 0;
         deferred = DeferWindowPos(deferred, p.Window, nullptr, p.Rect.Left, p.Rect.Top, p.Rect.Width(),
-                                  p.Rect.Height(), flags | show);
+                                  p.Rect.Height(), flagsOf(p));
     }
     if (deferred != nullptr && EndDeferWindowPos(deferred)) return;
-    // One by one when the system refuses the deferred move.
-    for (const TPlace& p : places) {
-        const UINT show = (p.Window != handle_ && showing_) ? SWP_SHOWWINDOW : 0;
-        SetWindowPos(p.Window, nullptr, p.Rect.Left, p.Rect.Top, p.Rect.Width(), p.Rect.Height(), flags | show);
+    for (const TWindowPlace& p : places) {
+        SetWindowPos(p.Window, nullptr, p.Rect.Left, p.Rect.Top, p.Rect.Width(), p.Rect.Height(), flagsOf(p));
     }
+}
+
+void TForm::ShowAsPieces(int32_t originX, int32_t originY, const std::vector<TRect>& pieces) {
+    MoveTogether(PiecePlaces(originX, originY, pieces));
 }
 
 }  // namespace tk

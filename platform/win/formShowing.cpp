@@ -18,7 +18,8 @@ void TForm::Show() {
     }
     showing_ = true;
     if (OnShow) OnShow(nullptr);
-    ShowWindow(handle_, activates_ ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE);
+    // The show handler's first move may have found nothing of the picture to show.
+    if (!hiddenForNoPieces_) ShowWindow(handle_, activates_ ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE);
     for (const TPieceWindow& piece : pieces_) ShowWindow(piece.Handle, SW_SHOWNOACTIVATE);
 }
 
@@ -26,6 +27,7 @@ void TForm::Hide() {
     if (!showing_) return;
     for (const TPieceWindow& piece : pieces_) ShowWindow(piece.Handle, SW_HIDE);
     ShowWindow(handle_, SW_HIDE);
+    hiddenForNoPieces_ = false;
     showing_ = false;
     if (OnHide) OnHide(nullptr);
 }

@@ -11,6 +11,8 @@ namespace platform {
 // it has ended.
 struct TBandWatchdog::TShared {
     HWND Band = nullptr;
+    // The band's thread: its other windows (pieces, other monitors' bands) count too.
+    DWORD BandThread = 0;
     HANDLE StopEvent = nullptr;
     TEmergencyExit EmergencyExit = nullptr;
     TKeySignal KeySignal = nullptr;
@@ -41,13 +43,23 @@ int64_t FirstSignal(int64_t movedAt, int64_t keyAt) {
     return movedAt < keyAt ? movedAt : keyAt;
 }
 
-TWatchdogLook LookAtBand(HWND band) {
+BOOL CALLBACK FindVisible(HWND window, LPARAM found) {
+    // The application window shows, but has no size.
+    RECT r{};
+    if (!IsWindowVisible(window) || !GetWindowRect(window, &r) || r.right <= r.left || r.bottom <= r.top) return TRUE;
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+}
+
+TWatchdogLook LookAtBand(HWND band, DWORD bandThread) {
     TWatchdogLook look;
     POINT cursor{};
     look.CursorRead = GetCursorPos(&cursor) != FALSE;
     look.CursorX = cursor.x;
     look.CursorY = cursor.y;
-    look.BandVisible = IsWindow(band) && IsWindowVisible(band);
+    bool visible = IsWindow(band) && IsWindowVisible(band);
+    if (!visible && bandThread != 0) EnumThreadWindows(bandThread, FindVisible, reinterpret_cast<LPARAM>(&visible));
+    look.BandVisible = visible;
     return look;
 }
 
@@ -57,7 +69,7 @@ DWORD WINAPI WatchdogThread(void* parameter) {
     TWatchdog dog(PointX(start), PointY(start));
     // The first calls of a thread into the window system set up its data
     // there; done now, so that no later look ever allocates.
-    LookAtBand(shared->Band);
+    LookAtBand(shared->Band, shared->BandThread);
     int64_t endSeenAt = 0;
     while (WaitForSingleObject(shared->StopEvent, kWakeMs) == WAIT_TIMEOUT) {
         const int64_t now = NowMs();
@@ -77,7 +89,7 @@ DWORD WINAPI WatchdogThread(void* parameter) {
         const int64_t movedAt = FirstSignal(shared->MovedAtMs.load(std::memory_order_relaxed), keyAt);
         TWatchdogLook look;
         const bool looked = dog.NeedsLook(now, heartbeat, movedAt);
-        if (looked) look = LookAtBand(shared->Band);
+        if (looked) look = LookAtBand(shared->Band, shared->BandThread);
         if (dog.Check(now, heartbeat, movedAt, looked ? &look : nullptr) == TWatchdogAction::EndProcess) {
             if (shared->EmergencyExit != nullptr) shared->EmergencyExit();
             // Not ExitProcess: a stuck user-interface thread may hold locks
@@ -99,6 +111,7 @@ void TBandWatchdog::Start(tk::Hwnd band, int32_t startX, int32_t startY, TEmerge
     if (stop == nullptr) return;
     auto* shared = new TShared;
     shared->Band = band;
+    shared->BandThread = GetWindowThreadProcessId(static_cast<HWND>(band), nullptr);
     shared->Start.store(PackPoint(startX, startY));
     shared->KeySignal = keySignal;
     // Its own handle: the thread may outlive the band's.
