@@ -4,12 +4,14 @@
 //   exposure [--width W] [--height H] [--cover 0-3] [--time 1-5]
 //            [--movement 0|1] [--borders 0|1] [--seed N] [--hours X] [--rows]
 //            [--keep-top ROWS] [--keep-bottom ROWS]
+//            [--monitors "LEFT,TOP,RIGHT,BOTTOM;..."]   each monitor's figures
 //   exposure --table
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "bench/exposure/exposureSim.h"
 
@@ -29,6 +31,45 @@ void PrintSummaryRow(const TExposureSetup& setup, const TExposureSummary& s) {
                 100 * s.MaxShare, s.Evenness, static_cast<double>(s.LongestUnblankedMs) / 1000.0);
 }
 
+void PrintMonitorHeader() {
+    std::printf("| monitor | CoverArea | movement | least blanked | median | most blanked | most / least | "
+                "longest unblanked |\n|---|---|---|---|---|---|---|---|\n");
+}
+
+void PrintMonitorRow(const TExposureSetup& setup, const TShapeRect& m, const TExposureSummary& s) {
+    std::printf("| %d x %d at %d,%d | %d (%s) | %s | %.1f %% | %.1f %% | %.1f %% | %.2f | %.0f s |\n", m.Right - m.Left,
+                m.Bottom - m.Top, m.Left, m.Top, setup.CoverArea, kCoverNames[ClampCoverArea(setup.CoverArea)],
+                setup.MovementType == 0 ? "upside down" : "randomly", 100 * s.MinShare, 100 * s.MedianShare,
+                100 * s.MaxShare, s.Evenness, static_cast<double>(s.LongestUnblankedMs) / 1000.0);
+}
+
+// "LEFT,TOP,RIGHT,BOTTOM;..." in screen coordinates; false when malformed.
+bool ReadMonitors(const std::string& text, std::vector<TShapeRect>& monitors) {
+    size_t at = 0;
+    while (at <= text.size()) {
+        const size_t end = std::min(text.find(';', at), text.size());
+        TShapeRect r;
+        long long v[4];
+        if (std::sscanf(text.substr(at, end - at).c_str(), "%lld,%lld,%lld,%lld", &v[0], &v[1], &v[2], &v[3]) != 4) {
+            return false;
+        }
+        for (long long x : v) {
+            if (x < -(1 << 20) || x > (1 << 20)) return false;
+        }
+        r = TShapeRect{static_cast<int32_t>(v[0]), static_cast<int32_t>(v[1]), static_cast<int32_t>(v[2]),
+                       static_cast<int32_t>(v[3])};
+        if (r.Right <= r.Left || r.Bottom <= r.Top) return false;
+        monitors.push_back(r);
+        at = end + 1;
+    }
+    return !monitors.empty();
+}
+
+void LayoutRows(const TExposureSetup& setup, const std::vector<TShapeRect>& monitors) {
+    const std::vector<TExposureResult> results = SimulateLayoutExposure(setup, monitors);
+    for (size_t i = 0; i < monitors.size(); ++i) PrintMonitorRow(setup, monitors[i], Summarize(results[i]));
+}
+
 int Table(uint32_t seed, double hours) {
     const auto started = std::chrono::steady_clock::now();
     PrintSummaryHeader();
@@ -46,8 +87,24 @@ int Table(uint32_t seed, double hours) {
             }
         }
     }
+    // Several monitors: a band for each row of monitors of the same height.
+    std::printf("\n");
+    PrintMonitorHeader();
+    const std::vector<std::vector<TShapeRect>> layouts = {
+        {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}, {0, 1080, 1920, 2160}, {1920, 1080, 3840, 2160}},
+        {{0, 0, 1920, 1080}, {-1080, -840, 0, 1080}},
+    };
+    for (const std::vector<TShapeRect>& layout : layouts) {
+        for (int32_t movement : {0, 1}) {
+            TExposureSetup setup;
+            setup.MovementType = movement;
+            setup.Seed = seed;
+            setup.DurationSeconds = static_cast<int64_t>(hours * 3600);
+            LayoutRows(setup, layout);
+        }
+    }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::fprintf(stderr, "16 settings, %.0f h each, in %.2f s\n", hours, seconds);
+    std::fprintf(stderr, "16 settings and 2 layouts, %.0f h each, in %.2f s\n", hours, seconds);
     return 0;
 }
 
@@ -59,6 +116,7 @@ int main(int argc, char** argv) {
     double hours = 24;
     bool rows = false;
     bool table = false;
+    std::vector<TShapeRect> monitors;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -93,6 +151,12 @@ int main(int argc, char** argv) {
             setup.KeepClearTop = static_cast<int32_t>(n);
         } else if (arg == "--keep-bottom" && number(n)) {
             setup.KeepClearBottom = static_cast<int32_t>(n);
+        } else if (arg == "--monitors" && value != nullptr) {
+            if (!ReadMonitors(value, monitors)) {
+                std::fprintf(stderr, "exposure: --monitors takes LEFT,TOP,RIGHT,BOTTOM;... with positive sizes\n");
+                return 2;
+            }
+            ++i;
         } else if (arg == "--seed" && number(n)) {
             setup.Seed = static_cast<uint32_t>(n);
         } else {
@@ -108,6 +172,11 @@ int main(int argc, char** argv) {
     if (table) return Table(setup.Seed, hours);
 
     setup.DurationSeconds = static_cast<int64_t>(hours * 3600);
+    if (!monitors.empty()) {
+        PrintMonitorHeader();
+        LayoutRows(setup, monitors);
+        return 0;
+    }
     const auto started = std::chrono::steady_clock::now();
     const TExposureResult result = SimulateExposure(setup);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "src/bandGroups.h"
 #include "src/bandShape.h"
 
 namespace {
@@ -17,59 +18,108 @@ TBlackRows BlackRowsOf(int64_t top, int32_t bandHeight, bool drawBorders) {
     return TBlackRows{top + 1, top + bandHeight - 2};
 }
 
-TExposureResult SimulateExposure(const TExposureSetup& setup, const TPlaceObserver& observer) {
-    const TDesktop desktop{0, 0, setup.DesktopWidth, setup.DesktopHeight};
-    const TBandRect band = ComputeBandRect(desktop, setup.CoverArea);
-    TMoveInput input{};
-    input.BandHeight = band.Height;
-    input.FormWidth = band.Width;
-    input.FormHeight = band.Height;
-    input.LogoWidth = kLogoWidth;
-    input.LogoHeight = kLogoHeight;
-    input.Desktop = desktop;
-    input.MovementType = setup.MovementType;
-    input.CoverArea = setup.CoverArea;
-    input.DrawBorders = setup.DrawBorders;
+namespace {
 
-    TMoveState state;
+// One band over one group of rows, in rows of its own from the group's top.
+struct TGroupRun {
+    TBandRect Band{};
+    TMoveInput Input{};
+    TMoveState State;
+    TExposureResult Result;
+    // When each row's last black stretch ended; -1 before its first.
+    std::vector<int64_t> BlackUntil;
+};
+
+TGroupRun StartGroup(const TExposureSetup& setup, const TDesktop& desktop, int64_t durationMs) {
+    TGroupRun run;
+    run.Band = ComputeBandRect(desktop, setup.CoverArea);
+    run.Input.BandHeight = run.Band.Height;
+    run.Input.FormWidth = run.Band.Width;
+    run.Input.FormHeight = run.Band.Height;
+    run.Input.LogoWidth = kLogoWidth;
+    run.Input.LogoHeight = kLogoHeight;
+    run.Input.Desktop = desktop;
+    run.Input.MovementType = setup.MovementType;
+    run.Input.CoverArea = setup.CoverArea;
+    run.Input.DrawBorders = setup.DrawBorders;
+    const int32_t rows = std::max(desktop.Height, 0);
+    run.Result.Rows.assign(static_cast<size_t>(rows), TRowExposure{});
+    run.Result.DurationMs = durationMs;
+    run.BlackUntil.assign(static_cast<size_t>(rows), -1);
+    return run;
+}
+
+void CountMove(const TExposureSetup& setup, TGroupRun& run, const TMovePlace& place, int64_t start, int64_t end) {
+    ++run.Result.Moves;
+    const int64_t rows = static_cast<int64_t>(run.Result.Rows.size());
+    const TBlackRows black = BlackRowsOf(place.Top - run.Input.Desktop.Top, run.Band.Height, setup.DrawBorders);
+    const int32_t height = static_cast<int32_t>(rows);
+    const int64_t first = std::max<int64_t>(black.First, ClampKeepClear(setup.KeepClearTop, height));
+    const int64_t last = std::min<int64_t>(black.Last, rows - 1 - ClampKeepClear(setup.KeepClearBottom, height));
+    for (int64_t row = first; row <= last; ++row) {
+        TRowExposure& exposure = run.Result.Rows[static_cast<size_t>(row)];
+        int64_t& until = run.BlackUntil[static_cast<size_t>(row)];
+        // Black in the move before as well: the same stretch goes on.
+        if (until != start) {
+            exposure.LongestUnblankedMs = std::max(exposure.LongestUnblankedMs, start - std::max<int64_t>(until, 0));
+            ++exposure.TimesBlanked;
+        }
+        exposure.BlankedMs += end - start;
+        until = end;
+    }
+}
+
+void FinishGroup(TGroupRun& run) {
+    for (size_t row = 0; row < run.Result.Rows.size(); ++row) {
+        TRowExposure& exposure = run.Result.Rows[row];
+        const int64_t until = std::max<int64_t>(run.BlackUntil[row], 0);
+        exposure.LongestUnblankedMs = std::max(exposure.LongestUnblankedMs, run.Result.DurationMs - until);
+    }
+}
+
+// Every group's band from the first move at time 0, one move each per
+// TransitionTime, the groups drawing in their order from one generator.
+std::vector<TGroupRun> RunGroups(const TExposureSetup& setup, const std::vector<TDesktop>& groups,
+                                 const TPlaceObserver& observer) {
+    const int64_t durationMs = std::max<int64_t>(setup.DurationSeconds, 0) * 1000;
+    std::vector<TGroupRun> runs;
+    for (const TDesktop& desktop : groups) runs.push_back(StartGroup(setup, desktop, durationMs));
     TRandom random;
     random.State = setup.Seed;
-
-    TExposureResult result;
-    const int32_t rows = std::max(setup.DesktopHeight, 0);
-    result.Rows.assign(static_cast<size_t>(rows), TRowExposure{});
-    result.DurationMs = std::max<int64_t>(setup.DurationSeconds, 0) * 1000;
     const int64_t intervalMs = MoveIntervalMs(setup.TransitionTime);
-    // When each row's last black stretch ended; kNever before its first.
-    constexpr int64_t kNever = -1;
-    std::vector<int64_t> blackUntil(static_cast<size_t>(rows), kNever);
-
-    for (int64_t start = 0; start < result.DurationMs; start += intervalMs) {
-        const TMovePlace place = ComputeMove(state, random, input);
-        if (observer) observer(result.Moves, place);
-        ++result.Moves;
-        const int64_t end = std::min(start + intervalMs, result.DurationMs);
-        const TBlackRows black = BlackRowsOf(place.Top, band.Height, setup.DrawBorders);
-        const int64_t first = std::max<int64_t>(black.First, ClampKeepClear(setup.KeepClearTop, rows));
-        const int64_t last = std::min<int64_t>(black.Last, rows - 1 - ClampKeepClear(setup.KeepClearBottom, rows));
-        for (int64_t row = first; row <= last; ++row) {
-            TRowExposure& exposure = result.Rows[static_cast<size_t>(row)];
-            int64_t& until = blackUntil[static_cast<size_t>(row)];
-            // Black in the move before as well: the same stretch goes on.
-            if (until != start) {
-                exposure.LongestUnblankedMs = std::max(exposure.LongestUnblankedMs, start - std::max<int64_t>(until, 0));
-                ++exposure.TimesBlanked;
-            }
-            exposure.BlankedMs += end - start;
-            until = end;
+    int64_t moves = 0;
+    for (int64_t start = 0; start < durationMs; start += intervalMs) {
+        const int64_t end = std::min(start + intervalMs, durationMs);
+        for (TGroupRun& run : runs) {
+            const TMovePlace place = ComputeMove(run.State, random, run.Input);
+            if (observer) observer(moves, place);
+            CountMove(setup, run, place, start, end);
         }
+        ++moves;
     }
-    for (int32_t row = 0; row < rows; ++row) {
-        TRowExposure& exposure = result.Rows[static_cast<size_t>(row)];
-        const int64_t until = std::max<int64_t>(blackUntil[static_cast<size_t>(row)], 0);
-        exposure.LongestUnblankedMs = std::max(exposure.LongestUnblankedMs, result.DurationMs - until);
+    for (TGroupRun& run : runs) FinishGroup(run);
+    return runs;
+}
+
+}  // namespace
+
+TExposureResult SimulateExposure(const TExposureSetup& setup, const TPlaceObserver& observer) {
+    return RunGroups(setup, {TDesktop{0, 0, setup.DesktopWidth, setup.DesktopHeight}}, observer).front().Result;
+}
+
+std::vector<TExposureResult> SimulateLayoutExposure(const TExposureSetup& setup,
+                                                    const std::vector<TShapeRect>& monitors) {
+    const std::vector<TMonitorGroup> groups = GroupMonitors(monitors);
+    std::vector<TDesktop> desktops;
+    for (const TMonitorGroup& g : groups) {
+        desktops.push_back(TDesktop{g.Rect.Left, g.Rect.Top, g.Rect.Right - g.Rect.Left, g.Rect.Bottom - g.Rect.Top});
     }
-    return result;
+    const std::vector<TGroupRun> runs = RunGroups(setup, desktops, nullptr);
+    std::vector<TExposureResult> results(monitors.size());
+    for (size_t g = 0; g < groups.size(); ++g) {
+        for (size_t m : groups[g].Monitors) results[m] = runs[g].Result;
+    }
+    return results;
 }
 
 TExposureSummary Summarize(const TExposureResult& result) {

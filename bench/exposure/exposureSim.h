@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "src/bandMotion.h"
+#include "src/bandShape.h"
 
 struct TExposureSetup {
     int32_t DesktopWidth = 1920;
@@ -55,5 +56,12 @@ TBlackRows BlackRowsOf(int64_t top, int32_t bandHeight, bool drawBorders);
 // Runs the band for the setup's duration: the first move at time 0, as the
 // show does, then one every TransitionTime seconds.
 TExposureResult SimulateExposure(const TExposureSetup& setup, const TPlaceObserver& observer = nullptr);
+
+// The same on a layout of monitors: a band for each group of monitors of the
+// same top and height, the groups drawing their places in their order from
+// one generator, as the program does. One result per monitor, its rows from
+// the monitor's top (the setup's desktop size is not used).
+std::vector<TExposureResult> SimulateLayoutExposure(const TExposureSetup& setup,
+                                                    const std::vector<TShapeRect>& monitors);
 
 TExposureSummary Summarize(const TExposureResult& result);

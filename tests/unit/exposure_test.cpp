@@ -141,3 +141,47 @@ TEST(Exposure, KeptClearRowsAreNeverBlankedAndTheOthersUnchanged) {
 }
 
 }  // namespace
+
+namespace {
+
+bool SameRows(const TExposureResult& a, const TExposureResult& b) {
+    if (a.Rows.size() != b.Rows.size() || a.DurationMs != b.DurationMs) return false;
+    for (size_t row = 0; row < a.Rows.size(); ++row) {
+        if (a.Rows[row].BlankedMs != b.Rows[row].BlankedMs ||
+            a.Rows[row].LongestUnblankedMs != b.Rows[row].LongestUnblankedMs ||
+            a.Rows[row].TimesBlanked != b.Rows[row].TimesBlanked) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A row of equal monitors is one band over all of them: every monitor gets
+// exactly the desktop's figures, random draws included. Two rows get a band
+// each: stepping gives each monitor the figures of a desktop of its own row,
+// and no monitor gets a band a third of both rows high.
+TEST(Exposure, EachRowOfMonitorsGetsTheShareOfItsOwnBand) {
+    for (int32_t movement : {0, 1}) {
+        TExposureSetup setup = Hd(movement, true);
+        setup.DurationSeconds = 3600;
+        setup.DesktopWidth = 3840;
+        const TExposureResult desktop = SimulateExposure(setup);
+        const std::vector<TExposureResult> row =
+            SimulateLayoutExposure(setup, {{1920, 0, 3840, 1080}, {0, 0, 1920, 1080}});
+        ASSERT_EQ(row.size(), 2u);
+        EXPECT_TRUE(SameRows(row[0], desktop) && SameRows(row[1], desktop)) << "movement " << movement;
+
+        const std::vector<TExposureResult> rows = SimulateLayoutExposure(
+            setup, {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}, {0, 1080, 1920, 2160}, {1920, 1080, 3840, 2160}});
+        ASSERT_EQ(rows.size(), 4u);
+        for (const TExposureResult& monitor : rows) {
+            ASSERT_EQ(monitor.Rows.size(), 1080u);
+            if (movement == 0) EXPECT_TRUE(SameRows(monitor, desktop));
+            const TExposureSummary s = Summarize(monitor);
+            EXPECT_GT(s.MinShare, 0.15) << "movement " << movement;
+            EXPECT_LT(s.MaxShare, 0.35) << "movement " << movement;
+        }
+    }
+}
+
+}  // namespace
