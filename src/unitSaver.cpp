@@ -292,9 +292,12 @@ void TfrmSaver::tmrMoveTimer(tk::TComponent*) {
     const TMovePlace place = NextPlace(MoveState);
     if (othersShown_ == 0) {
         PlaceBand(place.Top);
+        // One window moved whole keeps its picture, which is the same at every
+        // place but for the logo: repainted only where the logo was and is.
+        // Pieces are painted afresh from their new origins.
         imgLogo->SetLeft(place.LogoLeft);
         imgLogo->SetTop(place.LogoTop);
-        Invalidate();
+        if (keepsClear_) Invalidate();
         Update();
         if (Showing()) BringToTopMost();
         return;
