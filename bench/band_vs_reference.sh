@@ -6,8 +6,12 @@
 # every call that crosses into Wine's server costs time there too.
 # BENCH_STRIPS="TOP BOTTOM" also measures, in each round, the same band with
 # that many rows kept clear on every monitor, against the band without.
+# BENCH_MONITORS="WxH+X+Y ..." lays monitors out on the display (the first the
+# primary; BENCH_SIZES then gives the framebuffer), as tests/e2e/run_monitors.sh
+# does: four monitors of different heights give four bands.
 set -euo pipefail
 source "$(dirname "$0")/../scripts/lib/common.sh"
+source "$(dirname "$0")/measure.sh"
 ensure_packages
 build_win64 >/dev/null
 export KESTRANE_OWN_DISPLAY=1
@@ -16,32 +20,16 @@ seconds="${BENCH_SECONDS:-20}"
 rounds="${BENCH_ROUNDS:-3}"
 sizes="${BENCH_SIZES:-1920x1080 7680x2160}"
 saver="${BENCH_SAVER:-$BUILD/win64/kestrane.scr}"
-ticks=$(getconf CLK_TCK)
-
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
-
-# The newest process on this display whose command line has the pattern.
-find_pid() {
-  pgrep -f "$1" | while read -r p; do
-    tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "DISPLAY=$DISPLAY" && echo "$p"; done | tail -n1
-}
 
 measure() {  # $1 program, $2 pattern, rest arguments; prints: own-% with-server-%
   local program=$1 pattern=$2
   shift 2
   xdotool mousemove 700 500
   sleep 0.3
-  wine "$program" "$@" >/dev/null 2>&1 &
-  local launcher=$! pid=""
-  for _ in $(seq 1 100); do
-    pid=$(find_pid "$pattern")
-    [ -n "$pid" ] && break
-    sleep 0.1
-  done
+  local pid server before after server_before server_after
+  pid=$(start_and_find "$program" "$pattern" "$@")
   sleep 2
-  local server before after server_before server_after
-  server=$(pgrep -f wineserver | while read -r p; do
-    tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && echo "$p"; done | head -n1)
+  server=$(server_pid)
   before=$(cpu_ticks "$pid"); server_before=$(cpu_ticks "$server")
   sleep "$seconds"
   after=$(cpu_ticks "$pid"); server_after=$(cpu_ticks "$server")
@@ -49,7 +37,7 @@ measure() {  # $1 program, $2 pattern, rest arguments; prints: own-% with-server
   xdotool mousemove 900 800
   sleep 1
   kill "$pid" 2>/dev/null || true
-  wait "$launcher" 2>/dev/null || true
+  wait 2>/dev/null || true
   awk -v b="$before" -v a="$after" -v sb="$server_before" -v sa="$server_after" -v t="$ticks" -v s="$seconds" \
     'BEGIN { printf "%.2f %.2f\n", 100 * (a - b) / t / s, 100 * (a - b + sa - sb) / t / s }'
 }
@@ -58,7 +46,20 @@ printf '%-10s %-6s %-16s %-16s %-16s %s\n' desktop round "reference (own)" "kest
   "reference (+server)" "kestrane (+server)"
 for size in $sizes; do
   ensure_display "${size}x24"
+  n=0
+  for m in ${BENCH_MONITORS:-}; do
+    w=${m%%x*}; rest=${m#*x}; h=${rest%%+*}
+    xrandr --setmonitor "BENCH$n" "$w/$((w * 254 / 960))x$h/$((h * 254 / 960))+${m#*+}" \
+      "$([ "$n" -eq 0 ] && echo screen || echo none)" >/dev/null
+    n=$((n + 1))
+  done
   boot_wine
+  if [ -n "${BENCH_MONITORS:-}" ]; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f >/dev/null 2>&1
+  else
+    wine reg delete 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /f >/dev/null 2>&1 || true
+  fi
+  wineserver -k 2>/dev/null || true
   xsetroot -solid '#3a6ea5'
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v ClientSideGraphics /d N /f >/dev/null 2>&1
   wine reg delete 'HKCU\Software\Varnel\KestraneWorkstation' /f >/dev/null 2>&1 || true

@@ -7,44 +7,30 @@
 # BENCH_SECONDS (at least 60) and BENCH_ROUNDS set the length.
 set -euo pipefail
 source "$(dirname "$0")/../scripts/lib/common.sh"
+source "$(dirname "$0")/measure.sh"
 ensure_packages
 build_win64 >/dev/null
 export KESTRANE_OWN_DISPLAY=1
 export WINEPREFIX="$BUILD/wineprefix-bench"
 seconds="${BENCH_SECONDS:-60}"
 rounds="${BENCH_ROUNDS:-2}"
-ticks=$(getconf CLK_TCK)
-
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 wakes() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ { s += $2 } END { print s + 0 }'; }
 rss_kib() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status"; }
 
-# The newest process on this display whose command line has the pattern.
-find_pid() {
-  pgrep -f "$1" | while read -r p; do
-    tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "DISPLAY=$DISPLAY" && echo "$p"; done | tail -n1
-}
 
 measure() {  # $1 program, $2 pattern, rest arguments; prints: own-% with-server-% rss-KiB wakes-per-s
   local program=$1 pattern=$2
   shift 2
-  wine "$program" "$@" >/dev/null 2>&1 &
-  local launcher=$! pid=""
-  for _ in $(seq 1 100); do
-    pid=$(find_pid "$pattern")
-    [ -n "$pid" ] && break
-    sleep 0.1
-  done
+  local pid server before after server_before server_after wakes_before wakes_after rss
+  pid=$(start_and_find "$program" "$pattern" "$@")
   sleep 3
-  local server before after server_before server_after wakes_before wakes_after rss
-  server=$(pgrep -f wineserver | while read -r p; do
-    tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && echo "$p"; done | head -n1)
+  server=$(server_pid)
   before=$(cpu_ticks "$pid"); server_before=$(cpu_ticks "$server"); wakes_before=$(wakes "$pid")
   sleep "$seconds"
   after=$(cpu_ticks "$pid"); server_after=$(cpu_ticks "$server"); wakes_after=$(wakes "$pid")
   rss=$(rss_kib "$pid")
   kill "$pid" 2>/dev/null || true
-  wait "$launcher" 2>/dev/null || true
+  wait 2>/dev/null || true
   awk -v b="$before" -v a="$after" -v sb="$server_before" -v sa="$server_after" -v t="$ticks" -v s="$seconds" \
       -v r="$rss" -v wb="$wakes_before" -v wa="$wakes_after" \
     'BEGIN { printf "%.3f %.3f %d %.2f\n", 100 * (a - b) / t / s, 100 * (a - b + sa - sb) / t / s, r, (wa - wb) / s }'

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 TEST(StartAfterIdle, NegativeIsOffAndLongerThanADayIsADay) {
@@ -12,46 +14,40 @@ TEST(StartAfterIdle, NegativeIsOffAndLongerThanADayIsADay) {
     for (const auto& c : cases) EXPECT_EQ(ClampStartAfterIdle(c.Stored), c.Held) << c.Stored;
 }
 
-// One scenario of a watcher started at 10 s with a 3-s idle time: what it does
-// at each look, in order, as the session's input and the bands come and go.
-TEST(WatchSchedule, StartsAfterTheIdleTimeFromTheLastOfInputBandEndAndHold) {
-    TWatchSchedule schedule(10000);
-    const struct {
-        const char* What;
-        uint64_t Now, SinceInput;
-        bool OnInputDesktop;
-        bool Start;
-        uint32_t Wait;
-    } looks[] = {
-        // Idle for an hour already: the watcher's own start counts, no band at once.
-        {"just started after a long idle time", 10000, 3600000, true, false, 3000},
-        {"one idle period after its start", 13000, 3603000, true, true, 0},
-    };
-    for (const auto& l : looks) {
+struct TLook {
+    const char* What;
+    uint64_t Now, SinceInput;
+    bool OnInputDesktop;
+    bool Start;
+    uint32_t Wait;
+};
+
+void ExpectLooks(const TWatchSchedule& schedule, const std::vector<TLook>& looks) {
+    for (const TLook& l : looks) {
         const TWatchStep step = schedule.Next(TWatchFacts{l.Now, l.SinceInput, 3, l.OnInputDesktop});
         EXPECT_EQ(step.StartBand, l.Start) << l.What;
         if (!l.Start) EXPECT_EQ(step.WaitMs, l.Wait) << l.What;
     }
+}
+
+// One scenario of a watcher started at 10 s with a 3-s idle time: what it does
+// at each look, in order, as the session's input and the bands come and go.
+TEST(WatchSchedule, StartsAfterTheIdleTimeFromTheLastOfInputBandEndAndHold) {
+    TWatchSchedule schedule(10000);
+    ExpectLooks(schedule, {
+        // Idle for an hour already: the watcher's own start counts, no band at once.
+        {"just started after a long idle time", 10000, 3600000, true, false, 3000},
+        {"one idle period after its start", 13000, 3603000, true, true, 0},
+    });
     // The band ended on input at 20 s (the input 50 ms before it).
     schedule.BandEnded(20000);
-    const struct {
-        const char* What;
-        uint64_t Now, SinceInput;
-        bool OnInputDesktop;
-        bool Start;
-        uint32_t Wait;
-    } after[] = {
+    ExpectLooks(schedule, {
         {"right after the band", 20000, 50, true, false, 3000},
         {"input again at 22 s puts it off", 23000, 1000, true, false, 2000},
         {"idle long enough", 25000, 3000, true, true, 0},
         {"due, but the workstation is locked", 25000, 3000, false, false, 1000},
         {"long due when unlocked without input", 90000, 68000, true, true, 0},
-    };
-    for (const auto& l : after) {
-        const TWatchStep step = schedule.Next(TWatchFacts{l.Now, l.SinceInput, 3, l.OnInputDesktop});
-        EXPECT_EQ(step.StartBand, l.Start) << l.What;
-        if (!l.Start) EXPECT_EQ(step.WaitMs, l.Wait) << l.What;
-    }
+    });
 }
 
 TEST(WatchSchedule, ABandEndedWithoutInputIsFollowedOnlyAfterAWholeIdlePeriod) {

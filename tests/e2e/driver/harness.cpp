@@ -284,6 +284,50 @@ Process Process::Adopt(DWORD processId) {
     return process;
 }
 
+void PumpMessages(DWORD ms) {
+    const DWORD start = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(5);
+    } while (GetTickCount() - start < ms);
+}
+
+namespace {
+int g_underClicks = 0;
+
+LRESULT CALLBACK UnderProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_LBUTTONDOWN) ++g_underClicks;
+    return DefWindowProcA(window, msg, wParam, lParam);
+}
+}  // namespace
+
+UnderWindow::UnderWindow(const RECT& area) {
+    WNDCLASSA windowClass{};
+    if (!GetClassInfoA(GetModuleHandleA(nullptr), "KestraneUnderTheBand", &windowClass)) {
+        windowClass = WNDCLASSA{};
+        windowClass.lpfnWndProc = UnderProc;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.hbrBackground = CreateSolidBrush(RGB(0x40, 0x80, 0xC0));
+        windowClass.lpszClassName = "KestraneUnderTheBand";
+        RegisterClassA(&windowClass);
+    }
+    window_ = CreateWindowExA(WS_EX_TOOLWINDOW, "KestraneUnderTheBand", "", WS_POPUP | WS_VISIBLE, area.left, area.top,
+                              area.right - area.left, area.bottom - area.top, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+    PumpMessages(300);
+}
+
+UnderWindow::~UnderWindow() {
+    if (window_ != nullptr) DestroyWindow(window_);
+}
+
+int UnderWindow::Clicks() { return g_underClicks; }
+void UnderWindow::ResetClicks() { g_underClicks = 0; }
+
 bool SkippedOutsideAVirtualDesktop() {
     if (std::getenv("KESTRANE_VIRTUAL_DESKTOP") != nullptr) return false;
     Note("needs a virtual desktop: tests/e2e/run_display.sh runs it");

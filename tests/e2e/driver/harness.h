@@ -149,6 +149,26 @@ private:
 constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kWhite = 0xFFFFFF;
 
+// Handles the driver's own messages for ms: its windows repaint and take clicks.
+void PumpMessages(DWORD ms);
+
+// A plain window of the driver's under the band, as a live program's would be:
+// one colour (kUnderColour), counting the clicks it gets.
+constexpr uint32_t kUnderColour = 0x4080C0;
+class UnderWindow {
+public:
+    explicit UnderWindow(const RECT& area);
+    ~UnderWindow();
+    UnderWindow(const UnderWindow&) = delete;
+    UnderWindow& operator=(const UnderWindow&) = delete;
+    HWND Handle() const { return window_; }
+    static int Clicks();
+    static void ResetClicks();
+
+private:
+    HWND window_ = nullptr;
+};
+
 // ---- input ----
 
 void MoveCursor(int x, int y);

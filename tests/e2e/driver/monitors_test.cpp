@@ -16,7 +16,7 @@ using namespace e2e;
 
 constexpr int kKeepTop = 40;
 constexpr int kKeepBottom = 30;
-constexpr uint32_t kUnder = 0x4080C0;  // the window under the band, as a pixel
+constexpr uint32_t kUnder = kUnderColour;
 
 bool SameRect(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
@@ -62,31 +62,9 @@ bool SkippedWithoutALayout(std::vector<RECT>& monitors) {
     return true;
 }
 
-LRESULT CALLBACK UnderProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, msg, wParam, lParam);
-}
-
-// A plain window of another program over the whole desktop, under the band.
-HWND CreateUnderWindow() {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = UnderProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hbrBackground = CreateSolidBrush(RGB(0x40, 0x80, 0xC0));
-    windowClass.lpszClassName = "KestraneUnderTheBands";
-    RegisterClassA(&windowClass);
-    return CreateWindowExA(WS_EX_TOOLWINDOW, "KestraneUnderTheBands", "", WS_POPUP | WS_VISIBLE,
-                           GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-                           GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), nullptr,
-                           nullptr, GetModuleHandleA(nullptr), nullptr);
-}
-
-void Pump(DWORD ms) {
-    const DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        Sleep(5);
-    } while (GetTickCount() - start < ms);
+RECT VirtualScreen() {
+    const LONG left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return RECT{left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
 }
 
 // What one monitor showed over the run.
@@ -136,7 +114,7 @@ TRunLook LookAtTheBands(const Process& saver, const std::vector<RECT>& monitors,
     while (GetTickCount() - start < durationMs && saver.Running()) {
         // The window under the bands repaints what a jump uncovered before
         // each look, as a live program's window does.
-        Pump(20);
+        PumpMessages(20);
         const std::vector<WindowInfo> windows = WindowsOf(saver.Id());
         for (const WindowInfo& w : windows) {
             const RECT& r = w.Rect;
@@ -191,10 +169,10 @@ Process StartTheBands(int movementType, int coverArea) {
     PutDword("KeepClearTop", kKeepTop);
     PutDword("KeepClearBottom", kKeepBottom);
     MoveCursor(900, 500);
-    Pump(100);
+    PumpMessages(100);
     Process saver = Process::Start("/s");
     E2E_REQUIRE(BandOf(saver.Id(), 8000) != nullptr);
-    Pump(300);
+    PumpMessages(300);
     return saver;
 }
 
@@ -245,26 +223,22 @@ E2E_TEST(monitors, WindowsSeesEachMonitorOfTheLayout) {
 E2E_TEST(monitors, SteppingBandsBlankEveryRowOfTheirOwnMonitorsOnlyAndKeepTheStripsClear) {
     std::vector<RECT> monitors;
     if (SkippedWithoutALayout(monitors)) return;
-    const HWND under = CreateUnderWindow();
-    E2E_REQUIRE(under != nullptr);
-    Pump(300);
+    UnderWindow under(VirtualScreen());
+    E2E_REQUIRE(under.Handle() != nullptr);
     Process saver = StartTheBands(0, 1);
     // A cycle of a band a third of its group high is four jumps.
     CheckEveryMonitor(LookAtTheBands(saver, monitors, 1, 6000), true);
     EndWithAMove(saver);
-    DestroyWindow(under);
 }
 
 E2E_TEST(monitors, RandomBandsCoverNoMoreThanTheirShareAndKeepTheStripsClear) {
     std::vector<RECT> monitors;
     if (SkippedWithoutALayout(monitors)) return;
-    const HWND under = CreateUnderWindow();
-    E2E_REQUIRE(under != nullptr);
-    Pump(300);
+    UnderWindow under(VirtualScreen());
+    E2E_REQUIRE(under.Handle() != nullptr);
     Process saver = StartTheBands(1, 0);
     CheckEveryMonitor(LookAtTheBands(saver, monitors, 0, 5000), false);
     EndWithAMove(saver);
-    DestroyWindow(under);
 }
 
 }  // namespace

@@ -12,52 +12,7 @@ using namespace e2e;
 constexpr int kKeepTop = 40;
 constexpr int kKeepBottom = 25;
 constexpr int kScreenHeight = 1080;
-constexpr uint32_t kUnder = 0x4080C0;  // the window below the band, as a pixel
-
-int g_clicks = 0;
-
-LRESULT CALLBACK UnderProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_LBUTTONDOWN) ++g_clicks;
-    return DefWindowProcA(window, msg, wParam, lParam);
-}
-
-// A plain window of another program over the whole screen, under the band:
-// what an alarm banner's rows would show.
-class UnderWindow {
-public:
-    UnderWindow() {
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = UnderProc;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.hbrBackground = CreateSolidBrush(RGB(0x40, 0x80, 0xC0));
-        windowClass.lpszClassName = "KestraneUnderTheBand";
-        RegisterClassA(&windowClass);
-        window_ = CreateWindowExA(WS_EX_TOOLWINDOW, "KestraneUnderTheBand", "", WS_POPUP | WS_VISIBLE, 0, 0, 1920,
-                                  kScreenHeight, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-        Pump(300);
-    }
-    ~UnderWindow() {
-        if (window_ != nullptr) DestroyWindow(window_);
-    }
-    UnderWindow(const UnderWindow&) = delete;
-    UnderWindow& operator=(const UnderWindow&) = delete;
-    HWND Handle() const { return window_; }
-
-    static void Pump(DWORD ms) {
-        const DWORD start = GetTickCount();
-        do {
-            MSG msg;
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-            Sleep(5);
-        } while (GetTickCount() - start < ms);
-    }
-
-private:
-    HWND window_ = nullptr;
-};
+constexpr uint32_t kUnder = kUnderColour;
 
 bool InStrip(int y) { return y < kKeepTop || y >= kScreenHeight - kKeepBottom; }
 
@@ -70,15 +25,15 @@ E2E_TEST(strips, SteppingBandNeverCoversTheKeptRowsClicksReachThemAndTaskkillEnd
     PutString("TextLine1", "Kept clear");
     PutDword("KeepClearTop", kKeepTop);
     PutDword("KeepClearBottom", kKeepBottom);
-    UnderWindow under;
+    UnderWindow under(RECT{0, 0, 1920, kScreenHeight});
     E2E_REQUIRE(under.Handle() != nullptr);
     // The cursor rests in the top strip, where the click goes later.
     MoveCursor(700, 20);
-    UnderWindow::Pump(100);
+    PumpMessages(100);
     Process saver = Process::Start("/s");
     const HWND band = BandOf(saver.Id(), 8000);
     E2E_REQUIRE(band != nullptr);
-    UnderWindow::Pump(300);
+    PumpMessages(300);
 
     // Two cycles of the stepping band at one jump a second.
     std::vector<bool> blanked(kScreenHeight, false);
@@ -104,7 +59,7 @@ E2E_TEST(strips, SteppingBandNeverCoversTheKeptRowsClicksReachThemAndTaskkillEnd
                 blanked[static_cast<size_t>(y)] = true;
             }
         }
-        UnderWindow::Pump(20);
+        PumpMessages(20);
     }
     int rowsBlanked = 0, rowsBetween = 0;
     for (int y = 0; y < kScreenHeight; ++y) {
@@ -122,10 +77,10 @@ E2E_TEST(strips, SteppingBandNeverCoversTheKeptRowsClicksReachThemAndTaskkillEnd
     // A click at rest in the top strip reaches the window below, at a moment
     // when the band, uncut, would lie over it; the band stays.
     E2E_CHECK(WaitUntil([&] { return Describe(band).Rect.top == kKeepTop; }, 5000));
-    g_clicks = 0;
+    UnderWindow::ResetClicks();
     ClickAt(700, 20);
-    UnderWindow::Pump(800);
-    E2E_CHECK_EQ(g_clicks, 1);
+    PumpMessages(800);
+    E2E_CHECK_EQ(UnderWindow::Clicks(), 1);
     E2E_CHECK(saver.Running());
 
     // The control system's way in: ends the band as a move would.

@@ -91,13 +91,18 @@ uint64_t EndWithAMove(TBandStart& start, LONG x, LONG y) {
     return moved;
 }
 
-E2E_TEST(watcher, StartsTheBandAfterEachIdlePeriodAndOutlivesEveryEnd) {
-    if (SkippedOutsideAVirtualDesktop()) return;
+// A watcher with an idle time of 3 s over a band that jumps every second.
+Process StartQuickWatcher() {
     DeleteSettingsKey();
     PutDword("StartAfterIdle", 3);
     PutDword("TransitionTime", 1);
     MoveMouseTo(600, 400);
-    Process watcher = StartWatcher();
+    return StartWatcher();
+}
+
+E2E_TEST(watcher, StartsTheBandAfterEachIdlePeriodAndOutlivesEveryEnd) {
+    if (SkippedOutsideAVirtualDesktop()) return;
+    Process watcher = StartQuickWatcher();
     {
         Process second = Process::Start("/w");
         DWORD code = 99;
@@ -172,11 +177,7 @@ E2E_TEST(watcher, PicksUpAChangedIdleTimeFromAnySourceWithoutARestart) {
 // whether a band ran or not.
 E2E_TEST(watcher, TheEndCommandKeepsTheNextBandAwayForItsTimeAndNoLonger) {
     if (SkippedOutsideAVirtualDesktop()) return;
-    DeleteSettingsKey();
-    PutDword("StartAfterIdle", 3);
-    PutDword("TransitionTime", 1);
-    MoveMouseTo(600, 400);
-    Process watcher = StartWatcher();
+    Process watcher = StartQuickWatcher();
     Sleep(500);
     TBandStart first = NextBand(MoveMouseTo(610, 400), 8000);
     CheckStartedAfterTheIdleTime(first, "first band");
