@@ -33,6 +33,12 @@ int32_t TForm::Height() const {
 }
 
 void TForm::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
+    // Placed whole again after a move that found nothing of it to show.
+    if (hiddenForNoPieces_ && showing_) {
+        hiddenForNoPieces_ = false;
+        SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        return;
+    }
     RECT r = WindowRectOf(handle_);
     if (r.left == left && r.top == top && r.right - r.left == width && r.bottom - r.top == height) return;
     SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
