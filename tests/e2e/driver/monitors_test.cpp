@@ -95,10 +95,19 @@ std::vector<RECT> GroupsOf(const std::vector<RECT>& monitors) {
     return groups;
 }
 
+bool SameWindows(const std::vector<WindowInfo>& a, const std::vector<WindowInfo>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i].Handle != b[i].Handle || !SameRect(a[i].Rect, b[i].Rect)) return false;
+    }
+    return true;
+}
+
 // Screenshots and window rectangles of a running band over durationMs.
 struct TRunLook {
     std::vector<TMonitorLook> Monitors;
     int Shots = 0;
+    int Skipped = 0;
     long WindowsAcrossGroups = 0;
 };
 TRunLook LookAtTheBands(const Process& saver, const std::vector<RECT>& monitors, int coverArea, DWORD durationMs) {
@@ -114,8 +123,8 @@ TRunLook LookAtTheBands(const Process& saver, const std::vector<RECT>& monitors,
     while (GetTickCount() - start < durationMs && saver.Running()) {
         // The window under the bands repaints what a jump uncovered before
         // each look, as a live program's window does.
-        PumpMessages(20);
         const std::vector<WindowInfo> windows = WindowsOf(saver.Id());
+        PumpMessages(20);
         for (const WindowInfo& w : windows) {
             const RECT& r = w.Rect;
             if (r.right <= r.left || r.bottom <= r.top) continue;
@@ -125,6 +134,12 @@ TRunLook LookAtTheBands(const Process& saver, const std::vector<RECT>& monitors,
             if (!inOne) ++run.WindowsAcrossGroups;
         }
         const Shot shot = Shot::Screen();
+        // A jump between the pumping and the screenshot leaves the uncovered
+        // rows black until the window under them repaints: not a look.
+        if (!SameWindows(windows, WindowsOf(saver.Id()))) {
+            ++run.Skipped;
+            continue;
+        }
         ++run.Shots;
         for (TMonitorLook& look : run.Monitors) {
             const RECT& m = look.Rect;
@@ -162,7 +177,8 @@ TRunLook LookAtTheBands(const Process& saver, const std::vector<RECT>& monitors,
 Process StartTheBands(int movementType, int coverArea) {
     DeleteSettingsKey();
     PutDword("CoverArea", static_cast<uint32_t>(coverArea));
-    PutDword("TransitionTime", 1);
+    // Two seconds a place: a screenshot of a large layout takes half a second.
+    PutDword("TransitionTime", 2);
     PutDword("MovementType", static_cast<uint32_t>(movementType));
     PutDword("DrawBorders", 0);
     PutString("TextLine1", "Kept clear");
@@ -178,7 +194,7 @@ Process StartTheBands(int movementType, int coverArea) {
 
 // Each monitor's figures; checks what holds for any movement.
 void CheckEveryMonitor(const TRunLook& run, bool everyRowBlanked) {
-    E2E_CHECK(run.Shots >= 8);
+    E2E_CHECK(run.Shots >= 6);
     E2E_CHECK_EQ(run.WindowsAcrossGroups, 0L);
     for (const TMonitorLook& look : run.Monitors) {
         long rows = 0, blanked = 0;
@@ -187,7 +203,8 @@ void CheckEveryMonitor(const TRunLook& run, bool everyRowBlanked) {
             ++rows;
             blanked += look.Blanked[static_cast<size_t>(y - look.Rect.top)] ? 1 : 0;
         }
-        Note("monitor (" + ShowRect(look.Rect) + "): " + std::to_string(run.Shots) + " screenshots, at most " +
+        Note("monitor (" + ShowRect(look.Rect) + "): " + std::to_string(run.Shots) + " screenshots (" +
+             std::to_string(run.Skipped) + " taken during a jump left out), at most " +
              std::to_string(look.MostBlackRows) + " black rows (its band " + std::to_string(look.BandHeight) +
              "), " + std::to_string(look.StripBlack) + " black strip pixels, " +
              std::to_string(look.WindowsInStrips) + " band windows into its strips, " + std::to_string(blanked) +
@@ -226,8 +243,8 @@ E2E_TEST(monitors, SteppingBandsBlankEveryRowOfTheirOwnMonitorsOnlyAndKeepTheStr
     UnderWindow under(VirtualScreen());
     E2E_REQUIRE(under.Handle() != nullptr);
     Process saver = StartTheBands(0, 1);
-    // A cycle of a band a third of its group high is four jumps.
-    CheckEveryMonitor(LookAtTheBands(saver, monitors, 1, 6000), true);
+    // A cycle of a band a third of its group high is four places.
+    CheckEveryMonitor(LookAtTheBands(saver, monitors, 1, 9000), true);
     EndWithAMove(saver);
 }
 
@@ -237,7 +254,7 @@ E2E_TEST(monitors, RandomBandsCoverNoMoreThanTheirShareAndKeepTheStripsClear) {
     UnderWindow under(VirtualScreen());
     E2E_REQUIRE(under.Handle() != nullptr);
     Process saver = StartTheBands(1, 0);
-    CheckEveryMonitor(LookAtTheBands(saver, monitors, 0, 5000), false);
+    CheckEveryMonitor(LookAtTheBands(saver, monitors, 0, 6000), false);
     EndWithAMove(saver);
 }
 
