@@ -22,9 +22,10 @@ public:
     TBandWatchdog(const TBandWatchdog&) = delete;
     TBandWatchdog& operator=(const TBandWatchdog&) = delete;
     // Watches band from now on.
-    // endRequest, when given, is an event whose signal counts as a move.
+    // endRequest, when given, is an event the thread waits on: its signal
+    // counts as a move, and endMessage is posted to the band at once.
     void Start(tk::Hwnd band, int32_t startX, int32_t startY, TEmergencyExit emergencyExit,
-               TKeySignal keySignal = nullptr, void* endRequest = nullptr);
+               TKeySignal keySignal = nullptr, void* endRequest = nullptr, uint32_t endMessage = 0);
     void Stop();
     bool Running() const { return thread_ != nullptr; }
     // Left by the user-interface thread at each poll: it still runs.

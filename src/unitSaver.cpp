@@ -24,6 +24,8 @@ constexpr uint32_t kWmDisplayChange = 0x007E;
 constexpr uint32_t kWmDpiChanged = 0x02E0;
 // Posted by the keyboard hook's thread at the key that ends the band.
 constexpr uint32_t kWmDismissKey = 0x8000 + 0x4B;
+// Posted by the watchdog's thread at the control system's end request.
+constexpr uint32_t kWmControlEnd = 0x8000 + 0x4C;
 // A cursor the system moved off a vanished part of the desktop is told from
 // the operator's move only this long after the change.
 constexpr uint64_t kSystemMoveWindowMs = 2000;
@@ -74,6 +76,7 @@ bool TfrmSaver::FormMessage(uint32_t msg, uint64_t wParam, int64_t, int64_t& res
             result = 0;
             return true;
         case kWmDismissKey:
+        case kWmControlEnd:
             if (Showing() && leader_) Dismiss();
             result = 0;
             return true;
@@ -128,7 +131,7 @@ void TfrmSaver::FormShow(tk::TComponent*) {
     // Last line of defence: ends the process if the band outlives a mouse
     // move, a key, the control system's request or a hung handler.
     watchdog_.Start(Handle(), StartPosX, StartPosY, SaverEmergencyExit, &platform::TKeyboardGuard::DismissKeyAtMs,
-                    control_->EndEvent());
+                    control_->EndEvent(), kWmControlEnd);
     // Without the hook a key still ends the band while it has the keyboard.
     KeyboardGuard.Start(Handle(), kWmDismissKey);
 }
@@ -353,8 +356,9 @@ void TfrmSaver::PlaceBand(int32_t top) {
 
 void TfrmSaver::tmrStopTimer(tk::TComponent*) {
     watchdog_.Heartbeat();
-    // The control system ends the band as a move would.
-    if (control_ != nullptr && control_->EndRequested()) {
+    // The control system ends the band as a move would: the watchdog waits
+    // for its request and posts it; without the watchdog the poll looks.
+    if (!watchdog_.Running() && control_ != nullptr && control_->EndRequested()) {
         Dismiss();
         return;
     }

@@ -17,6 +17,7 @@ struct TBandWatchdog::TShared {
     TEmergencyExit EmergencyExit = nullptr;
     TKeySignal KeySignal = nullptr;
     HANDLE EndRequest = nullptr;
+    UINT EndMessage = 0;
     // Both coordinates in one word, so that the thread never reads half a change.
     std::atomic<uint64_t> Start{0};
     std::atomic<int64_t> HeartbeatMs{0};
@@ -71,7 +72,12 @@ DWORD WINAPI WatchdogThread(void* parameter) {
     // there; done now, so that no later look ever allocates.
     LookAtBand(shared->Band, shared->BandThread);
     int64_t endSeenAt = 0;
-    while (WaitForSingleObject(shared->StopEvent, kWakeMs) == WAIT_TIMEOUT) {
+    for (;;) {
+        // The end request wakes the thread; once seen, only the stop does.
+        const HANDLE waited[] = {shared->StopEvent, shared->EndRequest};
+        const DWORD count = endSeenAt == 0 && shared->EndRequest != nullptr ? 2 : 1;
+        const DWORD woke = WaitForMultipleObjects(count, waited, FALSE, kWakeMs);
+        if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED) break;
         const int64_t now = NowMs();
         const int64_t heartbeat = shared->HeartbeatMs.load(std::memory_order_relaxed);
         const uint64_t startNow = shared->Start.load(std::memory_order_relaxed);
@@ -81,9 +87,9 @@ DWORD WINAPI WatchdogThread(void* parameter) {
         }
         int64_t keyAt = shared->KeySignal != nullptr ? shared->KeySignal() : 0;
         // The control system's request counts as a move from when it was first seen.
-        if (endSeenAt == 0 && shared->EndRequest != nullptr &&
-            WaitForSingleObject(shared->EndRequest, 0) == WAIT_OBJECT_0) {
+        if (woke == WAIT_OBJECT_0 + 1) {
             endSeenAt = now;
+            PostMessageA(shared->Band, shared->EndMessage, 0, 0);
         }
         keyAt = FirstSignal(keyAt, endSeenAt);
         const int64_t movedAt = FirstSignal(shared->MovedAtMs.load(std::memory_order_relaxed), keyAt);
@@ -105,7 +111,7 @@ DWORD WINAPI WatchdogThread(void* parameter) {
 TBandWatchdog::~TBandWatchdog() { Stop(); }
 
 void TBandWatchdog::Start(tk::Hwnd band, int32_t startX, int32_t startY, TEmergencyExit emergencyExit,
-                          TKeySignal keySignal, void* endRequest) {
+                          TKeySignal keySignal, void* endRequest, uint32_t endMessage) {
     Stop();
     HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (stop == nullptr) return;
@@ -114,6 +120,7 @@ void TBandWatchdog::Start(tk::Hwnd band, int32_t startX, int32_t startY, TEmerge
     shared->BandThread = GetWindowThreadProcessId(static_cast<HWND>(band), nullptr);
     shared->Start.store(PackPoint(startX, startY));
     shared->KeySignal = keySignal;
+    shared->EndMessage = endMessage;
     // Its own handle: the thread may outlive the band's.
     if (endRequest != nullptr) {
         DuplicateHandle(GetCurrentProcess(), endRequest, GetCurrentProcess(), &shared->EndRequest, SYNCHRONIZE, FALSE,
