@@ -46,13 +46,8 @@ printf '%-10s %-6s %-16s %-16s %-16s %s\n' desktop round "reference (own)" "kest
   "reference (+server)" "kestrane (+server)"
 for size in $sizes; do
   ensure_display "${size}x24"
-  n=0
-  for m in ${BENCH_MONITORS:-}; do
-    w=${m%%x*}; rest=${m#*x}; h=${rest%%+*}
-    xrandr --setmonitor "BENCH$n" "$w/$((w * 254 / 960))x$h/$((h * 254 / 960))+${m#*+}" \
-      "$([ "$n" -eq 0 ] && echo screen || echo none)" >/dev/null
-    n=$((n + 1))
-  done
+  # shellcheck disable=SC2086
+  set_monitors ${BENCH_MONITORS:-}
   boot_wine
   if [ -n "${BENCH_MONITORS:-}" ]; then
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f >/dev/null 2>&1

@@ -65,6 +65,20 @@ ensure_display() {
   for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 }
 
+# Describes monitors on the display, "WxH+X+Y" each, the first (the primary)
+# on the output "screen"; Wine reads them through Xinerama when its X11
+# driver value UseXRandR is N.
+set_monitors() {
+  local n=0 m w h rest
+  for m in "$@"; do
+    w=${m%%x*}; rest=${m#*x}; h=${rest%%+*}
+    # A size in millimetres at 96 DPI, as a real monitor reports one.
+    xrandr --setmonitor "KESTRANE$n" "$w/$((w * 254 / 960))x$h/$((h * 254 / 960))+${m#*+}" \
+      "$([ "$n" -eq 0 ] && echo screen || echo none)" >/dev/null
+    n=$((n + 1))
+  done
+}
+
 stop_display() {
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
   XVFB_PID=""

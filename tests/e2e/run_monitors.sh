@@ -31,14 +31,8 @@ for layout in "${LAYOUTS[@]}"; do
   stop_display
   ensure_display "${framebuffer}x24"
   xsetroot -solid '#3a6ea5'
-  n=0
-  for m in $monitors; do
-    w=${m%%x*}; rest=${m#*x}; h=${rest%%+*}
-    # A size in millimetres at 96 DPI, as a real monitor reports one.
-    xrandr --setmonitor "KESTRANE$n" "$w/$((w * 254 / 960))x$h/$((h * 254 / 960))+${m#*+}" \
-      "$([ "$n" -eq 0 ] && echo screen || echo none)" >/dev/null
-    n=$((n + 1))
-  done
+  # shellcheck disable=SC2086
+  set_monitors $monitors
   if [ ! -d "$WINEPREFIX" ]; then
     log "booting $WINEPREFIX"
     boot_wine
