@@ -164,7 +164,12 @@ void TfrmSaver::LayOutGroups() {
     const std::vector<TMonitorGroup> groups = GroupMonitors(monitors);
     // One group (a row of equal monitors) is the band over the whole desktop, as ever.
     if (groups.size() <= 1) {
+        const bool wasCut = othersShown_ > 0;
         LayOutBand(virtualDesktop_);
+        // Back from several groups: the one window shows the whole picture again.
+        if (wasCut && !keepsClear_) {
+            ShowAsPieces(bandLeft_, Top(), {tk::TRect{bandLeft_, Top(), bandLeft_ + pictureWidth_, Top() + pictureHeight_}});
+        }
     } else {
         const TShapeRect& first = groups[0].Rect;
         LayOutBand(platform::TVirtualDesktop{first.Left, first.Top, first.Right - first.Left, first.Bottom - first.Top});
