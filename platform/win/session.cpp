@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -118,6 +119,8 @@ int32_t WaitForAny(void* const* handles, uint32_t count, uint32_t timeoutMs) {
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
         return -1;
     }
+    // A wait the system refuses must not turn the caller's loop into a spin.
+    if (result == WAIT_FAILED) Sleep(std::min<uint32_t>(timeoutMs, 1000));
     return -2;
 }
 
