@@ -287,6 +287,9 @@ public:
     void SetDoubleBuffered(bool on) { doubleBuffered_ = on; }
     // Re-asserts the top-most place without moving or activating.
     void BringToTopMost();
+    // Moves the form to top, as high as ever, and re-asserts its top-most
+    // place in the same call: one trip through the window system, not two.
+    void MoveTopMost(int32_t top);
     // Shows the form's picture, whose top-left lies at originX, originY on
     // the screen, only within pieces (screen rectangles): its own window
     // shows the first, extra top-most windows the others, all placed in one

@@ -196,8 +196,11 @@ void TfrmSaver::LayOutGroups() {
 }
 
 bool TfrmSaver::LayoutChanged() const {
-    return !SameDesktop(platform::VirtualDesktop(), virtualDesktop_) ||
-           !SameRects(platform::MonitorRects(), monitors_);
+    // The desktop is the monitors' bounding box: an unchanged list of
+    // monitors is an unchanged desktop, and one look costs less than five.
+    const std::vector<tk::TRect> monitors = platform::MonitorRects();
+    if (!SameRects(monitors, monitors_)) return true;
+    return monitors.empty() && !SameDesktop(platform::VirtualDesktop(), virtualDesktop_);
 }
 
 void TfrmSaver::FollowDesktop() {
@@ -227,7 +230,7 @@ void TfrmSaver::OnDpiChange(int32_t dpi) {
 
 // Where the picture paints one thing over another: the border rows (black,
 // then white) and the text cells (black, then the text's cells).
-std::vector<tk::TRect> TfrmSaver::LayeredAreas() const {
+std::vector<tk::TRect> TfrmSaver::LayeredAreas() {
     std::vector<tk::TRect> areas;
     if (pictureBorders_) {
         areas.push_back(tk::TRect{0, 0, pictureWidth_, 1});
@@ -240,8 +243,10 @@ std::vector<tk::TRect> TfrmSaver::LayeredAreas() const {
     const std::string_view lines[] = {Cfg.TextLine1, Cfg.TextLine2};
     for (int i = 0; i < 2; ++i) {
         const tk::TExtent cell = tk::TextExtent(lines[i].substr(0, visible), textFont_);
+        textCells_[i] = tk::TRect{};
         if (cell.Width > 0 && cell.Height > 0) {
-            areas.push_back(tk::TRect{left, tops[i], left + cell.Width, tops[i] + cell.Height});
+            textCells_[i] = tk::TRect{left, tops[i], left + cell.Width, tops[i] + cell.Height};
+            areas.push_back(textCells_[i]);
         }
     }
     return areas;
@@ -262,16 +267,18 @@ void TfrmSaver::PaintPicture(tk::Hdc dc, const tk::TRect& clip, int32_t originX,
     }
     // Every glyph is at least a pixel wide, so nothing past the band's width
     // of characters can show; this keeps huge stored texts cheap to paint.
-    const std::string_view line1 = Cfg.TextLine1;
-    const std::string_view line2 = Cfg.TextLine2;
+    const std::string_view lines[] = {Cfg.TextLine1, Cfg.TextLine2};
     const size_t visible = static_cast<size_t>(std::max(pictureWidth_, 0));
-    // The 8-point font grows with the monitor's DPI; the text cells move with
-    // it, or the second line's cell would cut into the first line's glyphs.
-    const TBandTextPlaces places = BandTextPlaces(Dpi());
-    canvas.TextOutOpaque(originX + places.Left, originY + places.Top1, line1.substr(0, visible), textFont_, kWhite,
-                         kBlack);
-    canvas.TextOutOpaque(originX + places.Left, originY + places.Top2, line2.substr(0, visible), textFont_, kWhite,
-                         kBlack);
+    for (int i = 0; i < 2; ++i) {
+        // A jump repaints only where the logo was and is: a text line it does
+        // not touch is not drawn, not even clipped, as text costs the most.
+        const tk::TRect& cell = textCells_[i];
+        if (cell.Right <= clip.Left || cell.Left >= clip.Right || cell.Bottom <= clip.Top || cell.Top >= clip.Bottom) {
+            continue;
+        }
+        canvas.TextOutOpaque(originX + cell.Left, originY + cell.Top, lines[i].substr(0, visible), textFont_, kWhite,
+                             kBlack);
+    }
 }
 
 TMovePlace TfrmSaver::NextPlace(TMoveState& state) const {
@@ -299,15 +306,19 @@ void TfrmSaver::tmrMoveTimer(tk::TComponent*) {
     // The groups draw their places in their order, the first band's group first.
     const TMovePlace place = NextPlace(MoveState);
     if (othersShown_ == 0) {
-        PlaceBand(place.Top);
         // One window moved whole keeps its picture, which is the same at every
         // place but for the logo: repainted only where the logo was and is.
         // Pieces are painted afresh from their new origins.
+        if (keepsClear_) {
+            PlaceBand(place.Top);
+        } else {
+            MoveTopMost(place.Top);
+        }
         imgLogo->SetLeft(place.LogoLeft);
         imgLogo->SetTop(place.LogoTop);
         if (keepsClear_) Invalidate();
         Update();
-        if (Showing()) BringToTopMost();
+        if (keepsClear_ && Showing()) BringToTopMost();
         return;
     }
     // Every band at once, in one deferred move of all their windows.

@@ -67,7 +67,7 @@ private:
     void FollowDesktop();
     void OnDisplayChange();
     void OnDpiChange(int32_t dpi);
-    std::vector<tk::TRect> LayeredAreas() const;
+    std::vector<tk::TRect> LayeredAreas();
     void PaintPicture(tk::Hdc dc, const tk::TRect& clipInImage, int32_t originX, int32_t originY);
 
     // The band picture's parameters, fixed at show time.
@@ -92,6 +92,8 @@ private:
     uint64_t desktopChangedAtMs_ = 0;
     TMoveFilter moveFilter_;
     tk::TFont textFont_;
+    // Where each text line paints, in the picture; an empty cell paints nothing.
+    tk::TRect textCells_[2];
     platform::TBandWatchdog watchdog_;
     // The control system's end request, opened when the band shows.
     std::unique_ptr<platform::TControlChannel> control_;

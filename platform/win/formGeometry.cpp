@@ -43,6 +43,18 @@ void TForm::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) 
     if (r.left == left && r.top == top && r.right - r.left == width && r.bottom - r.top == height) return;
     SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
+
+void TForm::MoveTopMost(int32_t top) {
+    if (!showing_ || hiddenForNoPieces_) {
+        SetTop(top);
+        if (showing_) BringToTopMost();
+        return;
+    }
+    const RECT r = WindowRectOf(handle_);
+    SetWindowPos(handle_, HWND_TOPMOST, r.left, top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
+
 void TForm::SetLeft(int32_t left) { SetBounds(left, Top(), Width(), Height()); }
 void TForm::SetTop(int32_t top) { SetBounds(Left(), top, Width(), Height()); }
 void TForm::SetWidth(int32_t width) { SetBounds(Left(), Top(), width, Height()); }
