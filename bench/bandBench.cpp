@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
             int y = r.top + (r.bottom - r.top) - 5;
             if (y >= 0 && GetPixel(screen, r.right - 3, y) == RGB(0, 0, 0)) {
                 QueryPerformanceCounter(&now);
-                visibleMs = 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+                visibleMs = 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) /
+                            static_cast<double>(frequency.QuadPart);
             }
         }
         if (visibleMs < 0) Sleep(5);
@@ -82,8 +83,8 @@ int main(int argc, char** argv) {
     GetProcessMemoryInfo(info.hProcess, &counters, sizeof(counters));
     int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
     int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    std::printf("%dx%d\tstart-to-visible %.0f ms\tpeak working set %.1f MiB\tCPU %.2f %% of one core over %d s\n", width,
-                height, visibleMs, static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0),
+    std::printf("%dx%d\tstart-to-visible %.0f ms\tpeak working set %.1f MiB\tCPU %.2f %% of one core over %d s\n",
+                width, height, visibleMs, static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0),
                 100.0 * (cpuAfter - cpuBefore) / seconds, seconds);
     TerminateProcess(info.hProcess, 0);
     CloseHandle(info.hProcess);

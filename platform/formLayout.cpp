@@ -8,18 +8,13 @@
 
 namespace {
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-bool IsIdentChar(char c)
-{
+bool IsIdentChar(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
 
-std::string Lower(const std::string& s)
-{
+std::string Lower(const std::string& s) {
     std::string result = s;
     for (char& c : result) {
         if (c >= 'A' && c <= 'Z') {
@@ -34,8 +29,7 @@ class TLineReader {
 public:
     TLineReader(std::string_view line, std::size_t start) : line_(line), pos_(start) {}
 
-    std::string Read(TLayoutItem& item)
-    {
+    std::string Read(TLayoutItem& item) {
         item.Kind = Identifier();
         if (item.Kind.empty()) {
             return Unexpected("a kind");
@@ -86,15 +80,13 @@ private:
     bool AtEnd() const { return pos_ >= line_.size(); }
     bool AtBlankOrEnd() const { return AtEnd() || IsBlank(line_[pos_]); }
 
-    void SkipBlanks()
-    {
+    void SkipBlanks() {
         while (!AtEnd() && IsBlank(line_[pos_])) {
             ++pos_;
         }
     }
 
-    std::string Identifier()
-    {
+    std::string Identifier() {
         std::size_t start = pos_;
         while (!AtEnd() && IsIdentChar(line_[pos_])) {
             ++pos_;
@@ -102,8 +94,7 @@ private:
         return std::string(line_.substr(start, pos_ - start));
     }
 
-    std::string Unexpected(const std::string& expected) const
-    {
+    std::string Unexpected(const std::string& expected) const {
         if (AtEnd()) {
             return "expected " + expected + " at the end of the line";
         }
@@ -111,8 +102,7 @@ private:
                std::to_string(pos_ + 1);
     }
 
-    std::string Value(std::string& value)
-    {
+    std::string Value(std::string& value) {
         if (AtEnd() || line_[pos_] != '"') {
             std::size_t start = pos_;
             while (!AtBlankOrEnd()) {
@@ -152,8 +142,7 @@ private:
 
 }  // namespace
 
-const std::string* TLayoutItem::Find(const std::string& key) const
-{
+const std::string* TLayoutItem::Find(const std::string& key) const {
     for (const auto& property : Properties) {
         if (property.first == key) {
             return &property.second;
@@ -162,14 +151,12 @@ const std::string* TLayoutItem::Find(const std::string& key) const
     return nullptr;
 }
 
-std::string TLayoutItem::Text(const std::string& key, const std::string& fallback) const
-{
+std::string TLayoutItem::Text(const std::string& key, const std::string& fallback) const {
     const std::string* value = Find(key);
     return value != nullptr ? *value : fallback;
 }
 
-int32_t TLayoutItem::Int(const std::string& key, int32_t fallback) const
-{
+int32_t TLayoutItem::Int(const std::string& key, int32_t fallback) const {
     const std::string* value = Find(key);
     if (value == nullptr || value->empty()) {
         return fallback;
@@ -190,8 +177,7 @@ int32_t TLayoutItem::Int(const std::string& key, int32_t fallback) const
     return result;
 }
 
-bool TLayoutItem::Bool(const std::string& key, bool fallback) const
-{
+bool TLayoutItem::Bool(const std::string& key, bool fallback) const {
     const std::string* value = Find(key);
     if (value == nullptr) {
         return fallback;
@@ -206,8 +192,7 @@ bool TLayoutItem::Bool(const std::string& key, bool fallback) const
     return fallback;
 }
 
-std::vector<std::string> TLayoutItem::List(const std::string& key, char separator) const
-{
+std::vector<std::string> TLayoutItem::List(const std::string& key, char separator) const {
     std::vector<std::string> entries;
     const std::string* value = Find(key);
     if (value == nullptr || value->empty()) {
@@ -225,8 +210,7 @@ std::vector<std::string> TLayoutItem::List(const std::string& key, char separato
     }
 }
 
-const TLayoutItem* TFormLayout::FindComponent(const std::string& name) const
-{
+const TLayoutItem* TFormLayout::FindComponent(const std::string& name) const {
     for (const auto& component : Components) {
         if (component.Name == name) {
             return &component;
@@ -235,8 +219,7 @@ const TLayoutItem* TFormLayout::FindComponent(const std::string& name) const
     return nullptr;
 }
 
-bool ParseFormLayout(const std::string& text, TFormLayout& out, std::string& error)
-{
+bool ParseFormLayout(const std::string& text, TFormLayout& out, std::string& error) {
     TFormLayout layout;
     bool haveForm = false;
     std::set<std::string> names;

@@ -39,7 +39,7 @@
 struct TLayoutItem {
     std::string Kind;
     std::string Name;
-    std::string Parent;  // empty: on the form
+    std::string Parent;                                           // empty: on the form
     std::vector<std::pair<std::string, std::string>> Properties;  // in file order
 
     // The value stored for key, or nullptr.

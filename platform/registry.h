@@ -8,11 +8,11 @@
 namespace platform {
 
 // Status codes as the system returns them.
-constexpr int32_t RegOk = 0;              // ERROR_SUCCESS
-constexpr int32_t RegFileNotFound = 2;    // ERROR_FILE_NOT_FOUND
-constexpr int32_t RegAccessDenied = 5;    // ERROR_ACCESS_DENIED
-constexpr int32_t RegInvalidHandle = 6;   // ERROR_INVALID_HANDLE
-constexpr int32_t RegMoreData = 234;      // ERROR_MORE_DATA
+constexpr int32_t RegOk = 0;             // ERROR_SUCCESS
+constexpr int32_t RegFileNotFound = 2;   // ERROR_FILE_NOT_FOUND
+constexpr int32_t RegAccessDenied = 5;   // ERROR_ACCESS_DENIED
+constexpr int32_t RegInvalidHandle = 6;  // ERROR_INVALID_HANDLE
+constexpr int32_t RegMoreData = 234;     // ERROR_MORE_DATA
 
 // Value types.
 constexpr uint32_t RegNone = 0;
@@ -48,18 +48,17 @@ public:
     virtual int32_t OpenKeyForReading(TRegHive hive, const std::string& path, TRegKey& key) = 0;
 
     // RegQueryValueExA without a buffer: the value's type and data size.
-    virtual int32_t QueryValueInfo(TRegKey key, const std::string& name, uint32_t& type,
-                                   uint32_t& size) = 0;
+    virtual int32_t QueryValueInfo(TRegKey key, const std::string& name, uint32_t& type, uint32_t& size) = 0;
 
     // RegQueryValueExA into data, whose capacity size holds on entry. On return size is the
     // data's length; when that exceeds the capacity the status is RegMoreData and the buffer's
     // contents are not to be relied on.
-    virtual int32_t QueryValueData(TRegKey key, const std::string& name, uint32_t& type,
-                                   uint8_t* data, uint32_t& size) = 0;
+    virtual int32_t QueryValueData(TRegKey key, const std::string& name, uint32_t& type, uint8_t* data,
+                                   uint32_t& size) = 0;
 
     // RegSetValueExA: replaces any value of that name, whatever its type.
-    virtual int32_t SetValue(TRegKey key, const std::string& name, uint32_t type,
-                             const uint8_t* data, uint32_t size) = 0;
+    virtual int32_t SetValue(TRegKey key, const std::string& name, uint32_t type, const uint8_t* data,
+                             uint32_t size) = 0;
 
     // RegCloseKey.
     virtual int32_t CloseKey(TRegKey key) = 0;
@@ -70,9 +69,7 @@ class TNoRegistryApi final : public IRegistryApi {
 public:
     int32_t CreateKey(const std::string&, uint32_t, TRegKey&) override { return RegAccessDenied; }
     int32_t OpenKeyForReading(TRegHive, const std::string&, TRegKey&) override { return RegFileNotFound; }
-    int32_t QueryValueInfo(TRegKey, const std::string&, uint32_t&, uint32_t&) override {
-        return RegInvalidHandle;
-    }
+    int32_t QueryValueInfo(TRegKey, const std::string&, uint32_t&, uint32_t&) override { return RegInvalidHandle; }
     int32_t QueryValueData(TRegKey, const std::string&, uint32_t&, uint8_t*, uint32_t&) override {
         return RegInvalidHandle;
     }
@@ -95,8 +92,6 @@ inline IRegistryApi& RegistryApi() {
 }
 
 // Installs the registry to use (not owned); nullptr goes back to "none".
-inline void SetRegistryApi(IRegistryApi* api) {
-    InstalledRegistryApi() = api;
-}
+inline void SetRegistryApi(IRegistryApi* api) { InstalledRegistryApi() = api; }
 
 }  // namespace platform

@@ -31,7 +31,6 @@ private:
     bool held_ = false;
 };
 
-
 // A process of this program's own file, started without the launch feedback
 // cursor; its handle is closed when the object goes (the process runs on).
 class TChildProcess {

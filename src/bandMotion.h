@@ -80,8 +80,8 @@ constexpr uint32_t kWmMouseMove = 0x0200;
 
 // The dismissal rule for a queued message; mouse coordinates in lParam are
 // client coordinates of the band, which starts at (bandLeft, bandTop).
-THookVerdict ClassifyQueuedMessage(uint32_t message, uint64_t lParam, int32_t bandLeft, int32_t bandTop,
-                                   int32_t startX, int32_t startY);
+THookVerdict ClassifyQueuedMessage(uint32_t message, uint64_t lParam, int32_t bandLeft, int32_t bandTop, int32_t startX,
+                                   int32_t startY);
 
 // Where the two text lines' cells start on the band picture: (10, 10) and
 // (10, 24) at 96 DPI, scaled to the monitor's DPI and rounded to nearest,

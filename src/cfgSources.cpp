@@ -1,7 +1,7 @@
 #include "src/cfgSources.h"
 
-const char* const kSettingNames[kSettingCount] = {"CoverArea",    "TransitionTime", "MovementType",
-                                                  "DrawBorders",  "TextLine1",      "TextLine2",
+const char* const kSettingNames[kSettingCount] = {"CoverArea",    "TransitionTime",  "MovementType",
+                                                  "DrawBorders",  "TextLine1",       "TextLine2",
                                                   "KeepClearTop", "KeepClearBottom", "StartAfterIdle"};
 
 bool TCfgSources::Enforced(int setting) const {
@@ -34,9 +34,9 @@ void CopySetting(int setting, const TCfg& from, TCfg& to) {
 
 }  // namespace
 
-void ResolveCfg(const TSourceValues& machinePolicy, const TSourceValues& userPolicy,
-                const TSourceValues& own, const TSourceValues& recommendedForMachine,
-                const TSourceValues& recommendedForUser, TCfg& cfg, TCfgSources& sources) {
+void ResolveCfg(const TSourceValues& machinePolicy, const TSourceValues& userPolicy, const TSourceValues& own,
+                const TSourceValues& recommendedForMachine, const TSourceValues& recommendedForUser, TCfg& cfg,
+                TCfgSources& sources) {
     const struct {
         const TSourceValues& Values;
         TSettingSource Source;

@@ -50,6 +50,6 @@ struct TSourceValues {
 // The effective settings: for each setting on its own, the first source in the order
 // machine policy, user policy, own, recommended for the machine, recommended for the user
 // that has it, else the default that cfg holds on entry.
-void ResolveCfg(const TSourceValues& machinePolicy, const TSourceValues& userPolicy,
-                const TSourceValues& own, const TSourceValues& recommendedForMachine,
-                const TSourceValues& recommendedForUser, TCfg& cfg, TCfgSources& sources);
+void ResolveCfg(const TSourceValues& machinePolicy, const TSourceValues& userPolicy, const TSourceValues& own,
+                const TSourceValues& recommendedForMachine, const TSourceValues& recommendedForUser, TCfg& cfg,
+                TCfgSources& sources);

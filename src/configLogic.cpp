@@ -13,29 +13,19 @@ constexpr int32_t MovementItems = 2;
 constexpr double MinTransition = 1.0;
 constexpr double MaxTransition = 5.0;
 
-int32_t ListIndexFor(int32_t value, int32_t itemCount)
-{
-    return value >= 0 && value < itemCount ? value : -1;
-}
+int32_t ListIndexFor(int32_t value, int32_t itemCount) { return value >= 0 && value < itemCount ? value : -1; }
 
-int32_t TruncateToInt32(double v)
-{
-    if (std::isnan(v))
-        return 0;
+int32_t TruncateToInt32(double v) {
+    if (std::isnan(v)) return 0;
     const double t = std::trunc(v);
-    if (t >= static_cast<double>(std::numeric_limits<int32_t>::max()))
-        return std::numeric_limits<int32_t>::max();
-    if (t <= static_cast<double>(std::numeric_limits<int32_t>::min()))
-        return std::numeric_limits<int32_t>::min();
+    if (t >= static_cast<double>(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
+    if (t <= static_cast<double>(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
     return static_cast<int32_t>(t);
 }
 
-int32_t SaturateToInt32(int64_t v)
-{
-    if (v > std::numeric_limits<int32_t>::max())
-        return std::numeric_limits<int32_t>::max();
-    if (v < std::numeric_limits<int32_t>::min())
-        return std::numeric_limits<int32_t>::min();
+int32_t SaturateToInt32(int64_t v) {
+    if (v > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+    if (v < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
     return static_cast<int32_t>(v);
 }
 
@@ -43,64 +33,44 @@ int32_t SaturateToInt32(int64_t v)
 
 namespace {
 
-bool SettingDiffers(int setting, const TConfigControls& controls, const TCfg& cfg)
-{
+bool SettingDiffers(int setting, const TConfigControls& controls, const TCfg& cfg) {
     switch (setting) {
-    case stCoverArea:
-        return controls.CoverIndex != cfg.CoverArea;
-    case stTransitionTime:
-        return controls.TransitionValue != static_cast<double>(cfg.TransitionTime);
-    case stMovementType:
-        return controls.MovementIndex != cfg.MovementType;
-    case stDrawBorders:
-        return controls.Borders != cfg.DrawBorders;
-    case stTextLine1:
-        return controls.Line1 != cfg.TextLine1;
-    case stTextLine2:
-        return controls.Line2 != cfg.TextLine2;
-    default:
-        return false;
+        case stCoverArea: return controls.CoverIndex != cfg.CoverArea;
+        case stTransitionTime: return controls.TransitionValue != static_cast<double>(cfg.TransitionTime);
+        case stMovementType: return controls.MovementIndex != cfg.MovementType;
+        case stDrawBorders: return controls.Borders != cfg.DrawBorders;
+        case stTextLine1: return controls.Line1 != cfg.TextLine1;
+        case stTextLine2: return controls.Line2 != cfg.TextLine2;
+        default: return false;
     }
 }
 
-bool ControlDiffers(int setting, const TConfigControls& a, const TConfigControls& b)
-{
+bool ControlDiffers(int setting, const TConfigControls& a, const TConfigControls& b) {
     switch (setting) {
-    case stCoverArea:
-        return a.CoverIndex != b.CoverIndex;
-    case stTransitionTime:
-        return a.TransitionValue != b.TransitionValue;
-    case stMovementType:
-        return a.MovementIndex != b.MovementIndex;
-    case stDrawBorders:
-        return a.Borders != b.Borders;
-    case stTextLine1:
-        return a.Line1 != b.Line1;
-    case stTextLine2:
-        return a.Line2 != b.Line2;
-    default:
-        return false;
+        case stCoverArea: return a.CoverIndex != b.CoverIndex;
+        case stTransitionTime: return a.TransitionValue != b.TransitionValue;
+        case stMovementType: return a.MovementIndex != b.MovementIndex;
+        case stDrawBorders: return a.Borders != b.Borders;
+        case stTextLine1: return a.Line1 != b.Line1;
+        case stTextLine2: return a.Line2 != b.Line2;
+        default: return false;
     }
 }
 
 }  // namespace
 
-bool ControlsDifferFromCfg(const TConfigControls& controls, const TCfg& cfg)
-{
+bool ControlsDifferFromCfg(const TConfigControls& controls, const TCfg& cfg) {
     return ControlsDifferFromCfg(controls, cfg, TCfgSources{});
 }
 
-bool ControlsDifferFromCfg(const TConfigControls& controls, const TCfg& cfg, const TCfgSources& sources)
-{
+bool ControlsDifferFromCfg(const TConfigControls& controls, const TCfg& cfg, const TCfgSources& sources) {
     for (int setting = 0; setting < kDialogSettingCount; ++setting) {
-        if (!sources.Enforced(setting) && SettingDiffers(setting, controls, cfg))
-            return true;
+        if (!sources.Enforced(setting) && SettingDiffers(setting, controls, cfg)) return true;
     }
     return false;
 }
 
-TCfg ApplyControls(const TConfigControls& controls, TCfg base)
-{
+TCfg ApplyControls(const TConfigControls& controls, TCfg base) {
     base.CoverArea = controls.CoverIndex;
     base.TransitionTime = TruncateToInt32(controls.TransitionValue);
     base.MovementType = controls.MovementIndex;
@@ -110,58 +80,41 @@ TCfg ApplyControls(const TConfigControls& controls, TCfg base)
     return base;
 }
 
-TCfg ApplyControls(const TConfigControls& controls, TCfg base, const TCfgSources& sources)
-{
+TCfg ApplyControls(const TConfigControls& controls, TCfg base, const TCfgSources& sources) {
     const TCfg applied = ApplyControls(controls, base);
-    if (!sources.Enforced(stCoverArea))
-        base.CoverArea = applied.CoverArea;
-    if (!sources.Enforced(stTransitionTime))
-        base.TransitionTime = applied.TransitionTime;
-    if (!sources.Enforced(stMovementType))
-        base.MovementType = applied.MovementType;
-    if (!sources.Enforced(stDrawBorders))
-        base.DrawBorders = applied.DrawBorders;
-    if (!sources.Enforced(stTextLine1))
-        base.TextLine1 = applied.TextLine1;
-    if (!sources.Enforced(stTextLine2))
-        base.TextLine2 = applied.TextLine2;
+    if (!sources.Enforced(stCoverArea)) base.CoverArea = applied.CoverArea;
+    if (!sources.Enforced(stTransitionTime)) base.TransitionTime = applied.TransitionTime;
+    if (!sources.Enforced(stMovementType)) base.MovementType = applied.MovementType;
+    if (!sources.Enforced(stDrawBorders)) base.DrawBorders = applied.DrawBorders;
+    if (!sources.Enforced(stTextLine1)) base.TextLine1 = applied.TextLine1;
+    if (!sources.Enforced(stTextLine2)) base.TextLine2 = applied.TextLine2;
     return base;
 }
 
-TConfigControls ControlsFromCfg(const TCfg& cfg, const TCfgSources& sources)
-{
+TConfigControls ControlsFromCfg(const TCfg& cfg, const TCfgSources& sources) {
     TConfigControls c = ControlsFromCfg(cfg);
     // An enforced value shows as the band uses it.
-    if (sources.Enforced(stCoverArea))
-        c.CoverIndex = ClampCoverArea(cfg.CoverArea);
-    if (sources.Enforced(stTransitionTime))
-        c.TransitionValue = ClampTransitionTime(cfg.TransitionTime);
-    if (sources.Enforced(stMovementType))
-        c.MovementIndex = cfg.MovementType != 0 ? 1 : 0;
+    if (sources.Enforced(stCoverArea)) c.CoverIndex = ClampCoverArea(cfg.CoverArea);
+    if (sources.Enforced(stTransitionTime)) c.TransitionValue = ClampTransitionTime(cfg.TransitionTime);
+    if (sources.Enforced(stMovementType)) c.MovementIndex = cfg.MovementType != 0 ? 1 : 0;
     return c;
 }
 
-void TakeChangedRecommendations(const TConfigControls& controls, const TConfigControls& loaded,
-                                TCfgSources& sources)
-{
+void TakeChangedRecommendations(const TConfigControls& controls, const TConfigControls& loaded, TCfgSources& sources) {
     for (int setting = 0; setting < kDialogSettingCount; ++setting) {
         const TSettingSource source = sources.Of[setting];
         const bool recommended =
             source == TSettingSource::RecommendedForMachine || source == TSettingSource::RecommendedForUser;
-        if (recommended && ControlDiffers(setting, controls, loaded))
-            sources.Of[setting] = TSettingSource::Own;
+        if (recommended && ControlDiffers(setting, controls, loaded)) sources.Of[setting] = TSettingSource::Own;
     }
 }
 
-TConfigControls ControlsFromCfg(const TCfg& cfg)
-{
+TConfigControls ControlsFromCfg(const TCfg& cfg) {
     TConfigControls c;
     c.CoverIndex = ListIndexFor(cfg.CoverArea, CoverItems);
     double t = static_cast<double>(cfg.TransitionTime);
-    if (t < MinTransition)
-        t = MinTransition;
-    if (t > MaxTransition)
-        t = MaxTransition;
+    if (t < MinTransition) t = MinTransition;
+    if (t > MaxTransition) t = MaxTransition;
     c.TransitionValue = t;
     c.MovementIndex = ListIndexFor(cfg.MovementType, MovementItems);
     c.Borders = cfg.DrawBorders;
@@ -170,13 +123,9 @@ TConfigControls ControlsFromCfg(const TCfg& cfg)
     return c;
 }
 
-bool ApplyEnabledAfterLoad(const TCfg& cfg)
-{
-    return ApplyEnabledAfterLoad(cfg, TCfgSources{});
-}
+bool ApplyEnabledAfterLoad(const TCfg& cfg) { return ApplyEnabledAfterLoad(cfg, TCfgSources{}); }
 
-bool ApplyEnabledAfterLoad(const TCfg& cfg, const TCfgSources& sources)
-{
+bool ApplyEnabledAfterLoad(const TCfg& cfg, const TCfgSources& sources) {
     const TConfigControls loaded = ControlsFromCfg(cfg, sources);
     // The controls as the layout creates them.
     TConfigControls shown{-1, 1.0, -1, false, std::string(), std::string()};
@@ -202,23 +151,17 @@ bool ApplyEnabledAfterLoad(const TCfg& cfg, const TCfgSources& sources)
     return enabled;
 }
 
-TDialogPos CentreAndClamp(const TRect& parent, int32_t outerWidth, int32_t outerHeight,
-                          const TRect& workArea)
-{
+TDialogPos CentreAndClamp(const TRect& parent, int32_t outerWidth, int32_t outerHeight, const TRect& workArea) {
     // 64-bit throughout, so that extreme rectangles cannot overflow.
     const int64_t w = outerWidth;
     const int64_t h = outerHeight;
     int64_t left = parent.Left + (static_cast<int64_t>(parent.Right) - parent.Left) / 2 - w / 2;
     int64_t top = parent.Top + (static_cast<int64_t>(parent.Bottom) - parent.Top) / 2 - h / 2;
 
-    if (top < workArea.Top)
-        top = workArea.Top;
-    if (left < workArea.Left)
-        left = workArea.Left;
-    if (left + w > workArea.Right)
-        left = workArea.Right - w;
-    if (top + h > workArea.Bottom)
-        top = workArea.Bottom - h;
+    if (top < workArea.Top) top = workArea.Top;
+    if (left < workArea.Left) left = workArea.Left;
+    if (left + w > workArea.Right) left = workArea.Right - w;
+    if (top + h > workArea.Bottom) top = workArea.Bottom - h;
 
     return TDialogPos{SaturateToInt32(left), SaturateToInt32(top)};
 }

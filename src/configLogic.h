@@ -30,8 +30,7 @@ TCfg ApplyControls(const TConfigControls& controls, TCfg base, const TCfgSources
 // A recommended setting whose control no longer shows what it showed when loaded becomes
 // the user's own, so that it is stored; an untouched one goes on following the
 // recommendation.
-void TakeChangedRecommendations(const TConfigControls& controls, const TConfigControls& loaded,
-                                TCfgSources& sources);
+void TakeChangedRecommendations(const TConfigControls& controls, const TConfigControls& loaded, TCfgSources& sources);
 
 // What the controls show once loaded from cfg: list indexes outside a list give no
 // selection, the time is held to 1..5 by the spin field.
@@ -55,5 +54,4 @@ struct TDialogPos {
 
 // Top-left corner of a dialog of the given outer size centred on parent, then held inside
 // workArea (top, left, right, bottom in that order, so right and bottom win).
-TDialogPos CentreAndClamp(const TRect& parent, int32_t outerWidth, int32_t outerHeight,
-                          const TRect& workArea);
+TDialogPos CentreAndClamp(const TRect& parent, int32_t outerWidth, int32_t outerHeight, const TRect& workArea);

@@ -82,9 +82,9 @@ TDialogLayout ComputeDialogLayout(const TDialogLayoutInput& input) {
     return out;
 }
 
-TPoint32 ComputeDialogPosition(int32_t outerWidth, int32_t outerHeight, bool hasMainWindow,
-                               int32_t mainLeft, int32_t mainTop, int32_t mainWidth,
-                               int32_t mainHeight, int32_t screenWidth, int32_t screenHeight) {
+TPoint32 ComputeDialogPosition(int32_t outerWidth, int32_t outerHeight, bool hasMainWindow, int32_t mainLeft,
+                               int32_t mainTop, int32_t mainWidth, int32_t mainHeight, int32_t screenWidth,
+                               int32_t screenHeight) {
     // int64 so that the differences cannot overflow; '/' truncates toward zero.
     if (hasMainWindow) {
         const int64_t x = mainLeft + (static_cast<int64_t>(mainWidth) - outerWidth) / 2;
@@ -118,9 +118,7 @@ int32_t ButtonForAccelerator(const std::vector<std::string>& captions, char type
     return -1;
 }
 
-int32_t ResultFromModal(int32_t modalResult) {
-    return modalResult >= 101 ? modalResult - 100 : 0;
-}
+int32_t ResultFromModal(int32_t modalResult) { return modalResult >= 101 ? modalResult - 100 : 0; }
 
 std::string HelpFolderOf(const std::string& helpPath) {
     const size_t pos = helpPath.find_last_of("\\:");

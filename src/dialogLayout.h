@@ -48,9 +48,9 @@ TDialogLayout ComputeDialogLayout(const TDialogLayoutInput& input);
 
 // Centred over the main window when there is one, else on the screen; halves truncate
 // toward zero and the result may lie off screen.
-TPoint32 ComputeDialogPosition(int32_t outerWidth, int32_t outerHeight, bool hasMainWindow,
-                               int32_t mainLeft, int32_t mainTop, int32_t mainWidth,
-                               int32_t mainHeight, int32_t screenWidth, int32_t screenHeight);
+TPoint32 ComputeDialogPosition(int32_t outerWidth, int32_t outerHeight, bool hasMainWindow, int32_t mainLeft,
+                               int32_t mainTop, int32_t mainWidth, int32_t mainHeight, int32_t screenWidth,
+                               int32_t screenHeight);
 
 // A box's top-left corner moved, as little as it takes, into a work area
 // (left, top, right, bottom) so that its caption stays reachable; when the

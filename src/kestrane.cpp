@@ -158,8 +158,7 @@ void RunPreview() {
                     surface.FillBlack(logoRect);
                     drawn = false;
                     break;
-                case TBlinkAction::None:
-                    break;
+                case TBlinkAction::None: break;
             }
         }
         tk::Application.ProcessMessages();

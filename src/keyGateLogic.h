@@ -17,9 +17,9 @@ struct TKeyEvent {
 };
 
 enum class TKeyVerdict {
-    Pass,     // goes on to the window that has the keyboard
-    HoldBack, // reaches no window
-    Dismiss,  // ends the band and reaches no window
+    Pass,      // goes on to the window that has the keyboard
+    HoldBack,  // reaches no window
+    Dismiss,   // ends the band and reaches no window
 };
 
 // A key-down ends the band unless it comes with Alt or is F10, the keys the

@@ -216,7 +216,7 @@ void TfrmConfig::FormDestroy(tk::TComponent*) {
 namespace {
 
 TConfigControls ReadControls(const TfrmConfig& form) {
-    return TConfigControls{form.cbCoverArea->ItemIndex(),   form.seTransitionTime->Value(),
+    return TConfigControls{form.cbCoverArea->ItemIndex(),    form.seTransitionTime->Value(),
                            form.cbMovementType->ItemIndex(), form.cbDrawBorders->Checked(),
                            form.edTextLine1->Text(),         form.edTextLine2->Text()};
 }

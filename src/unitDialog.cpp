@@ -118,8 +118,7 @@ void PlaceDialog(tk::TForm& form) {
                                         overMain ? main->Height() : 0, tk::ScreenWidth(), tk::ScreenHeight());
     // Centred over a main form near a screen edge, the box would put its
     // caption out of reach: it moves into the work area it mostly lies on.
-    const tk::TRect work =
-        platform::WorkAreaFor(tk::TRect{at.X, at.Y, at.X + form.Width(), at.Y + form.Height()});
+    const tk::TRect work = platform::WorkAreaFor(tk::TRect{at.X, at.Y, at.X + form.Width(), at.Y + form.Height()});
     at = KeepInWorkArea(at, form.Width(), form.Height(), TWorkArea{work.Left, work.Top, work.Right, work.Bottom});
     form.SetBounds(at.X, at.Y, form.Width(), form.Height());
 }
@@ -186,8 +185,7 @@ int32_t AnswerDlgHelp(std::string Title, std::string Msg, std::vector<std::strin
         form.InsertComponent(std::move(owned));
         AnswerButtons[i] = button;
         const TRect32& r = layout.Buttons[i];
-        button->Create(form.Handle(), tk::TRect{r.Left, r.Top, r.Left + r.Width, r.Top + r.Height}, Buttons[i],
-                       index);
+        button->Create(form.Handle(), tk::TRect{r.Left, r.Top, r.Left + r.Width, r.Top + r.Height}, Buttons[i], index);
         if (index + 1 == HelpButton) {
             button->OnClick = [button](tk::TComponent* sender) { button->btnHelpClick(sender); };
         } else {
@@ -210,6 +208,5 @@ int32_t AnswerDlg(std::string Title, std::string Msg, std::vector<std::string> B
 
 int32_t AnswerDlgEx(std::string Title, std::string Msg, std::vector<std::string> Buttons, uint8_t IconKind,
                     bool SystemMenu) {
-    return AnswerDlgHelp(std::move(Title), std::move(Msg), std::move(Buttons), IconKind, SystemMenu, 0,
-                         std::string());
+    return AnswerDlgHelp(std::move(Title), std::move(Msg), std::move(Buttons), IconKind, SystemMenu, 0, std::string());
 }

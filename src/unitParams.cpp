@@ -7,14 +7,12 @@ uint32_t TargetWnd = 0;
 
 namespace {
 
-bool IsSeparator(char c)
-{
+bool IsSeparator(char c) {
     // Bytes above 127 are ordinary characters, whatever the signedness of char.
     return static_cast<unsigned char>(c) <= ' ';
 }
 
-int HexDigitValue(char c)
-{
+int HexDigitValue(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
     }
@@ -27,8 +25,7 @@ int HexDigitValue(char c)
     return -1;
 }
 
-std::string RemoveAll(const std::string& text, char c)
-{
+std::string RemoveAll(const std::string& text, char c) {
     std::string result;
     result.reserve(text.size());
     for (char ch : text) {
@@ -41,8 +38,7 @@ std::string RemoveAll(const std::string& text, char c)
 
 }  // namespace
 
-std::vector<std::string> SplitCommandLine(const std::string& commandLine)
-{
+std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
     std::vector<std::string> args;
     const size_t length = commandLine.size();
     size_t pos = 0;
@@ -79,8 +75,7 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine)
     }
 }
 
-bool TryReadInt32(const std::string& text, uint32_t& bits)
-{
+bool TryReadInt32(const std::string& text, uint32_t& bits) {
     const size_t length = text.size();
     size_t pos = 0;
     while (pos < length && text[pos] == ' ') {
@@ -144,8 +139,7 @@ bool TryReadInt32(const std::string& text, uint32_t& bits)
     return true;
 }
 
-TParsedParams ParseCommandLine(const std::string& commandLine, uint32_t (*foregroundWindow)())
-{
+TParsedParams ParseCommandLine(const std::string& commandLine, uint32_t (*foregroundWindow)()) {
     const std::vector<std::string> args = SplitCommandLine(commandLine);
     const size_t count = args.empty() ? 0 : args.size() - 1;
 
@@ -193,8 +187,7 @@ TParsedParams ParseCommandLine(const std::string& commandLine, uint32_t (*foregr
     return result;
 }
 
-void ParseParams()
-{
+void ParseParams() {
     const TParsedParams parsed = ParseCommandLine(platform::CommandLineText(), &platform::ForegroundWindow32);
     Mode = parsed.Mode;
     if (parsed.HasTargetWnd) {
@@ -202,7 +195,4 @@ void ParseParams()
     }
 }
 
-intptr_t HandleFromWnd32(uint32_t wnd)
-{
-    return static_cast<intptr_t>(static_cast<int32_t>(wnd));
-}
+intptr_t HandleFromWnd32(uint32_t wnd) { return static_cast<intptr_t>(static_cast<int32_t>(wnd)); }

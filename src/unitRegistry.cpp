@@ -29,9 +29,7 @@ const char* const WriteFailureText =
     "Could not write screen saver preferences\rto Registry.\r\r"
     "Please check your user's privileges.";
 
-void ReportFailure(const char* text) {
-    AnswerDlg("Error!", text, {"&OK"}, 4);
-}
+void ReportFailure(const char* text) { AnswerDlg("Error!", text, {"&OK"}, 4); }
 
 // The settings key while it is open; closes it on every way out.
 class TOpenKey {
@@ -77,8 +75,7 @@ bool ReadInteger(IRegistryApi& api, TRegKey key, const char* name, int32_t& resu
     // Shorter data reads zero-extended.
     for (uint32_t i = size; i < sizeof(buffer); ++i) buffer[i] = 0;
     const uint32_t value = static_cast<uint32_t>(buffer[0]) | (static_cast<uint32_t>(buffer[1]) << 8) |
-                           (static_cast<uint32_t>(buffer[2]) << 16) |
-                           (static_cast<uint32_t>(buffer[3]) << 24);
+                           (static_cast<uint32_t>(buffer[2]) << 16) | (static_cast<uint32_t>(buffer[3]) << 24);
     result = static_cast<int32_t>(value);
     return true;
 }
@@ -159,8 +156,8 @@ TSourceValues ReadManagedValues(IRegistryApi& api, platform::TRegHive hive, cons
 
 bool WriteInteger(IRegistryApi& api, TRegKey key, const char* name, int32_t value) {
     const uint32_t v = static_cast<uint32_t>(value);
-    const uint8_t data[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8),
-                             static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 24)};
+    const uint8_t data[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+                             static_cast<uint8_t>(v >> 24)};
     return api.SetValue(key, name, platform::RegDword, data, sizeof(data)) == platform::RegOk;
 }
 
@@ -168,8 +165,7 @@ bool WriteString(IRegistryApi& api, TRegKey key, const char* name, const std::st
     if (text.size() >= std::numeric_limits<uint32_t>::max()) return false;
     std::vector<uint8_t> data(text.begin(), text.end());
     data.push_back(0);
-    return api.SetValue(key, name, platform::RegSz, data.data(),
-                        static_cast<uint32_t>(data.size())) == platform::RegOk;
+    return api.SetValue(key, name, platform::RegSz, data.data(), static_cast<uint32_t>(data.size())) == platform::RegOk;
 }
 
 bool SaveSetting(IRegistryApi& api, TRegKey key, int setting) {
@@ -211,8 +207,8 @@ const char* const DesktopPolicyPath = "Software\\Policies\\Microsoft\\Windows\\C
 const char* const DesktopPath = "Control Panel\\Desktop";
 
 // One of Windows' own screen-saver values: whether it is there, and its switch or text.
-bool ReadDesktopValue(IRegistryApi& api, platform::TRegHive hive, const char* path, const char* name,
-                      bool& on, std::string* text = nullptr) {
+bool ReadDesktopValue(IRegistryApi& api, platform::TRegHive hive, const char* path, const char* name, bool& on,
+                      std::string* text = nullptr) {
     TRegKey key = 0;
     bool found = false;
     try {
@@ -271,8 +267,7 @@ bool TryLoadCfg() {
     }
     const TSourceValues machinePolicy = ReadManagedValues(api, platform::TRegHive::LocalMachine, PolicyPath);
     const TSourceValues userPolicy = ReadManagedValues(api, platform::TRegHive::CurrentUser, PolicyPath);
-    const TSourceValues machineRecommended =
-        ReadManagedValues(api, platform::TRegHive::LocalMachine, RecommendedPath);
+    const TSourceValues machineRecommended = ReadManagedValues(api, platform::TRegHive::LocalMachine, RecommendedPath);
     const TSourceValues userRecommended = ReadManagedValues(api, platform::TRegHive::CurrentUser, RecommendedPath);
     ResolveCfg(machinePolicy, userPolicy, own, machineRecommended, userRecommended, Cfg, CfgSources);
     return !failed;
@@ -290,9 +285,7 @@ void SaveCfg() {
     if (failed) ReportFailure(WriteFailureText);
 }
 
-bool ScreenSaverIsSecure() {
-    return DesktopSwitch(platform::RegistryApi(), "ScreenSaverIsSecure", false);
-}
+bool ScreenSaverIsSecure() { return DesktopSwitch(platform::RegistryApi(), "ScreenSaverIsSecure", false); }
 
 bool ExecutableNamesProgram(const std::string& value, const std::string& programPath) {
     // A hand-written value may carry quotes or trailing blanks around the path.

@@ -64,9 +64,7 @@ void TfrmSaver::ComponentsCreated() {
 
 bool TfrmSaver::FormMessage(uint32_t msg, uint64_t wParam, int64_t, int64_t& result) {
     switch (msg) {
-        case kWmEraseBkgnd:
-            HandleEraseBackground(result);
-            return true;
+        case kWmEraseBkgnd: HandleEraseBackground(result); return true;
         case kWmDisplayChange:
             if (leader_) OnDisplayChange();
             result = 0;
@@ -80,8 +78,7 @@ bool TfrmSaver::FormMessage(uint32_t msg, uint64_t wParam, int64_t, int64_t& res
             if (Showing() && leader_) Dismiss();
             result = 0;
             return true;
-        default:
-            return false;
+        default: return false;
     }
 }
 
@@ -92,9 +89,8 @@ void TfrmSaver::PreparePicture() {
     pictureBorders_ = Cfg.DrawBorders;
     keepsClear_ = Cfg.KeepClearTop > 0 || Cfg.KeepClearBottom > 0;
     textFont_ = tk::TFont(tk::TFontSpec{}, Dpi());
-    imgScreen->SetPainter([this](tk::Hdc dc, const tk::TRect& clip, int32_t x, int32_t y) {
-        PaintPicture(dc, clip, x, y);
-    });
+    imgScreen->SetPainter(
+        [this](tk::Hdc dc, const tk::TRect& clip, int32_t x, int32_t y) { PaintPicture(dc, clip, x, y); });
 }
 
 void TfrmSaver::FormShow(tk::TComponent*) {
@@ -168,11 +164,13 @@ void TfrmSaver::LayOutGroups() {
         LayOutBand(virtualDesktop_);
         // Back from several groups: the one window shows the whole picture again.
         if (wasCut && !keepsClear_) {
-            ShowAsPieces(bandLeft_, Top(), {tk::TRect{bandLeft_, Top(), bandLeft_ + pictureWidth_, Top() + pictureHeight_}});
+            ShowAsPieces(bandLeft_, Top(),
+                         {tk::TRect{bandLeft_, Top(), bandLeft_ + pictureWidth_, Top() + pictureHeight_}});
         }
     } else {
         const TShapeRect& first = groups[0].Rect;
-        LayOutBand(platform::TVirtualDesktop{first.Left, first.Top, first.Right - first.Left, first.Bottom - first.Top});
+        LayOutBand(
+            platform::TVirtualDesktop{first.Left, first.Top, first.Right - first.Left, first.Bottom - first.Top});
     }
     const size_t needed = groups.size() <= 1 ? 0 : groups.size() - 1;
     while (others_.size() < needed) {
@@ -354,7 +352,8 @@ std::vector<tk::TRect> TfrmSaver::PiecesAt(int32_t top, bool withinGroup) const 
     }
     if (!keepsClear_) return {tk::TRect{band.Left, band.Top, band.Right, band.Bottom}};
     std::vector<TShapeRect> monitors;
-    for (const tk::TRect& m : platform::MonitorRects()) monitors.push_back(TShapeRect{m.Left, m.Top, m.Right, m.Bottom});
+    for (const tk::TRect& m : platform::MonitorRects())
+        monitors.push_back(TShapeRect{m.Left, m.Top, m.Right, m.Bottom});
     std::vector<tk::TRect> pieces;
     for (const TShapeRect& p : BandPieces(band, monitors, Cfg.KeepClearTop, Cfg.KeepClearBottom)) {
         pieces.push_back(tk::TRect{p.Left, p.Top, p.Right, p.Bottom});
@@ -393,8 +392,8 @@ void TfrmSaver::CursorSeen(int32_t x, int32_t y, bool fromPoll) {
         // message arrives.
         if (LayoutChanged()) FollowDesktop();
     }
-    const bool recentChange = desktopChangedAtMs_ != 0 &&
-                              platform::TickMilliseconds() - desktopChangedAtMs_ <= kSystemMoveWindowMs;
+    const bool recentChange =
+        desktopChangedAtMs_ != 0 && platform::TickMilliseconds() - desktopChangedAtMs_ <= kSystemMoveWindowMs;
     if (!moveFilter_.Counts(beyond, recentChange, fromPoll)) return;
     const bool savedOnAMonitor = !recentChange || platform::PointOnAMonitor(StartPosX, StartPosY);
     if (JudgeCursor(StartPosX, StartPosY, x, y, savedOnAMonitor) == TCursorVerdict::FollowSystem) {

@@ -22,8 +22,9 @@ TWatchdogAction TWatchdog::Check(int64_t nowMs, int64_t heartbeatMs, int64_t mov
         moved_ = false;
         return TWatchdogAction::Nothing;
     }
-    const bool moved = movedAtMs != 0 || (look->CursorRead && (BeyondDeadZone(startX_, look->CursorX) ||
-                                                                BeyondDeadZone(startY_, look->CursorY)));
+    const bool moved =
+        movedAtMs != 0 ||
+        (look->CursorRead && (BeyondDeadZone(startX_, look->CursorX) || BeyondDeadZone(startY_, look->CursorY)));
     if (!triggered_) {
         if (moved || Silent(nowMs, heartbeatMs)) {
             triggered_ = true;

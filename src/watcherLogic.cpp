@@ -2,9 +2,7 @@
 
 #include <algorithm>
 
-int32_t ClampStartAfterIdle(int32_t seconds) {
-    return std::clamp(seconds, 0, kStartAfterIdleMost);
-}
+int32_t ClampStartAfterIdle(int32_t seconds) { return std::clamp(seconds, 0, kStartAfterIdleMost); }
 
 void TWatchSchedule::BandEnded(uint64_t now) {
     if (timedHold_) return;

@@ -20,9 +20,9 @@ constexpr uint32_t kWatcherRecheckMs = 1000;
 int32_t ClampStartAfterIdle(int32_t seconds);
 
 struct TWatchFacts {
-    uint64_t Now = 0;           // monotonic milliseconds
-    uint64_t SinceInputMs = 0;  // since the session's last input
-    int32_t StartAfterIdle = 0; // seconds as stored; held by ClampStartAfterIdle
+    uint64_t Now = 0;            // monotonic milliseconds
+    uint64_t SinceInputMs = 0;   // since the session's last input
+    int32_t StartAfterIdle = 0;  // seconds as stored; held by ClampStartAfterIdle
     bool OnInputDesktop = true;
     // A timed hold of the control system stands.
     bool Held = false;

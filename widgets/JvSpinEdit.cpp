@@ -113,7 +113,8 @@ void TJvSpinEdit::Load(const TLayoutItem& item) {
     const int32_t margin = Owner()->Scale(2);
     SendMessageA(edit_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
     SetPropA(edit_, kFieldProp, this);
-    editProc_ = reinterpret_cast<void*>(SetWindowLongPtrA(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditBoxProc)));
+    editProc_ =
+        reinterpret_cast<void*>(SetWindowLongPtrA(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditBoxProc)));
     PlaceEdit();
     if (item.Find("value") != nullptr) SetValue(item.Int("value", 1));
     OnChange = Owner()->NotifyHandler(item.Text("onChange", ""));
@@ -204,7 +205,8 @@ void TJvSpinEdit::PressButton(int32_t x, int32_t y) {
     RECT r = win::ToRect(ButtonRect());
     InvalidateRect(handle_, &r, FALSE);
     Step(part == TSpinPart::Upper);
-    if (repeat_.Pressed() != TSpinPart::None) SetTimer(handle_, kRepeatTimer, static_cast<UINT>(repeat_.NextDelay()), nullptr);
+    if (repeat_.Pressed() != TSpinPart::None)
+        SetTimer(handle_, kRepeatTimer, static_cast<UINT>(repeat_.NextDelay()), nullptr);
 }
 
 void TJvSpinEdit::ReleaseButton() {
@@ -235,9 +237,9 @@ void TJvSpinEdit::PaintButton(tk::Hdc dc) {
     if (upPressed || downPressed) {
         const COLORREF face = GetSysColor(COLOR_BTNFACE);
         const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
-        win::Brush shade(CreateSolidBrush(RGB((GetRValue(face) + GetRValue(shadow)) / 2,
-                                              (GetGValue(face) + GetGValue(shadow)) / 2,
-                                              (GetBValue(face) + GetBValue(shadow)) / 2)));
+        win::Brush shade(
+            CreateSolidBrush(RGB((GetRValue(face) + GetRValue(shadow)) / 2, (GetGValue(face) + GetGValue(shadow)) / 2,
+                                 (GetBValue(face) + GetBValue(shadow)) / 2)));
         POINT corners[3];
         if (upPressed) {
             corners[0] = POINT{x0, 0};
@@ -284,12 +286,8 @@ bool TJvSpinEdit::WindowMessage(uint32_t msg, uint64_t wParam, int64_t lParam, i
             if (edit_ != nullptr) ::SetFocus(edit_);
             result = 0;
             return true;
-        case WM_SIZE:
-            PlaceEdit();
-            return false;
-        case WM_ERASEBKGND:
-            result = 1;
-            return true;
+        case WM_SIZE: PlaceEdit(); return false;
+        case WM_ERASEBKGND: result = 1; return true;
         case WM_PAINT: {
             win::PaintScope paint(handle_);
             PaintButton(paint.Dc());
@@ -347,8 +345,7 @@ bool TJvSpinEdit::WindowMessage(uint32_t msg, uint64_t wParam, int64_t lParam, i
             if (edit_ != nullptr) EnableWindow(edit_, wParam != 0 ? TRUE : FALSE);
             InvalidateRect(handle_, nullptr, FALSE);
             return false;
-        default:
-            return tk::TWinControl::WindowMessage(msg, wParam, lParam, result);
+        default: return tk::TWinControl::WindowMessage(msg, wParam, lParam, result);
     }
 }
 
@@ -420,8 +417,7 @@ bool TJvSpinEdit::EditMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int
             }
             return true;
         }
-        default:
-            return false;
+        default: return false;
     }
 }
 

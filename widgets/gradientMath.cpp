@@ -7,8 +7,7 @@ namespace {
 
 // num / den rounded to the nearest integer, an exact half going to the even neighbour.
 // Integer arithmetic keeps the halves exact (i * H / s lands on .5 in practice).
-int64_t RoundRatioHalfEven(int64_t num, int64_t den)
-{
+int64_t RoundRatioHalfEven(int64_t num, int64_t den) {
     int64_t q = num / den;
     int64_t r = num % den;
     if (r < 0) {
@@ -16,22 +15,17 @@ int64_t RoundRatioHalfEven(int64_t num, int64_t den)
         q -= 1;
     }
     const int64_t twice = 2 * r;
-    if (twice > den || (twice == den && (q % 2) != 0))
-        q += 1;
+    if (twice > den || (twice == den && (q % 2) != 0)) q += 1;
     return q;
 }
 
-int32_t SaturateToInt32(int64_t v)
-{
-    if (v > std::numeric_limits<int32_t>::max())
-        return std::numeric_limits<int32_t>::max();
-    if (v < std::numeric_limits<int32_t>::min())
-        return std::numeric_limits<int32_t>::min();
+int32_t SaturateToInt32(int64_t v) {
+    if (v > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+    if (v < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
     return static_cast<int32_t>(v);
 }
 
-uint8_t ChannelAt(uint8_t from, uint8_t to, int64_t i, int64_t s)
-{
+uint8_t ChannelAt(uint8_t from, uint8_t to, int64_t i, int64_t s) {
     // from + i * (to - from) / s, kept as one fraction over s.
     const int64_t num = static_cast<int64_t>(from) * s + i * (static_cast<int64_t>(to) - from);
     const int64_t v = RoundRatioHalfEven(num, s);
@@ -40,18 +34,13 @@ uint8_t ChannelAt(uint8_t from, uint8_t to, int64_t i, int64_t s)
 
 }  // namespace
 
-std::vector<TGradientBand> ComputeVerticalBands(int32_t width, int32_t height, uint16_t steps,
-                                                TRgb start, TRgb end)
-{
+std::vector<TGradientBand> ComputeVerticalBands(int32_t width, int32_t height, uint16_t steps, TRgb start, TRgb end) {
     std::vector<TGradientBand> bands;
-    if (width <= 0 || height <= 0)
-        return bands;
+    if (width <= 0 || height <= 0) return bands;
 
     int64_t s = steps;
-    if (s > height)
-        s = height;
-    if (s == 0)
-        s = 1;
+    if (s > height) s = height;
+    if (s == 0) s = 1;
 
     const int64_t h = height;
     bands.reserve(static_cast<size_t>(s) + 1);
@@ -67,11 +56,9 @@ std::vector<TGradientBand> ComputeVerticalBands(int32_t width, int32_t height, u
     return bands;
 }
 
-TRgb ResolveColor(int32_t color, TRgb (*sysColor)(int index))
-{
+TRgb ResolveColor(int32_t color, TRgb (*sysColor)(int index)) {
     if (color < 0) {
-        if (sysColor == nullptr)
-            return TRgb{0, 0, 0};
+        if (sysColor == nullptr) return TRgb{0, 0, 0};
         return sysColor(static_cast<int>(static_cast<uint32_t>(color) & 0xFFu));
     }
     const uint32_t c = static_cast<uint32_t>(color);

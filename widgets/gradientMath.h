@@ -17,8 +17,7 @@ struct TGradientBand {
 // The s + 1 bands of a vertical gradient over a width x height area, top to bottom, where
 // s = steps limited to 1..height. The last band starts at row height and so lies outside the
 // area; callers clip to the area. Empty when width or height is not positive.
-std::vector<TGradientBand> ComputeVerticalBands(int32_t width, int32_t height, uint16_t steps,
-                                                TRgb start, TRgb end);
+std::vector<TGradientBand> ComputeVerticalBands(int32_t width, int32_t height, uint16_t steps, TRgb start, TRgb end);
 
 // A negative colour names the system colour whose index is its low byte (looked up through
 // sysColor); any other value holds red, green and blue in its three low bytes.

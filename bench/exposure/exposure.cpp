@@ -20,8 +20,9 @@ namespace {
 const char* const kCoverNames[] = {"1/2", "1/3", "1/4", "1/5"};
 
 void PrintSummaryHeader() {
-    std::printf("| desktop | CoverArea | movement | least blanked | median | most blanked | most / least | "
-                "longest unblanked |\n|---|---|---|---|---|---|---|---|\n");
+    std::printf(
+        "| desktop | CoverArea | movement | least blanked | median | most blanked | most / least | "
+        "longest unblanked |\n|---|---|---|---|---|---|---|---|\n");
 }
 
 void PrintSummaryRow(const TExposureSetup& setup, const TExposureSummary& s) {
@@ -32,8 +33,9 @@ void PrintSummaryRow(const TExposureSetup& setup, const TExposureSummary& s) {
 }
 
 void PrintMonitorHeader() {
-    std::printf("| monitor | CoverArea | movement | least blanked | median | most blanked | most / least | "
-                "longest unblanked |\n|---|---|---|---|---|---|---|---|\n");
+    std::printf(
+        "| monitor | CoverArea | movement | least blanked | median | most blanked | most / least | "
+        "longest unblanked |\n|---|---|---|---|---|---|---|---|\n");
 }
 
 void PrintMonitorRow(const TExposureSetup& setup, const TShapeRect& m, const TExposureSummary& s) {

@@ -26,7 +26,7 @@ struct TExposureSetup {
 };
 
 struct TRowExposure {
-    int64_t BlankedMs = 0;          // time covered by the band's black
+    int64_t BlankedMs = 0;           // time covered by the band's black
     int64_t LongestUnblankedMs = 0;  // longest stretch without, both ends of the run included
     int64_t TimesBlanked = 0;        // moves that put black over the row after a move that did not
 };

@@ -21,21 +21,16 @@ constexpr UINT kPassOnActivation = WM_APP + 1;
 
 LRESULT CALLBACK ApplicationProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-        case WM_CLOSE:
-            Application.Terminate();
-            return 0;
+        case WM_CLOSE: Application.Terminate(); return 0;
         case WM_ACTIVATE:
             // The zero-size window cannot take keys; the form that had them
             // gets them back.
             if (LOWORD(wParam) != WA_INACTIVE) PostMessageA(window, kPassOnActivation, 0, 0);
             return 0;
-        case kPassOnActivation:
-            Application.PassOnActivation();
-            return 0;
+        case kPassOnActivation: Application.PassOnActivation(); return 0;
         case WM_ACTIVATEAPP:
         case WM_SYSCOMMAND:
-        default:
-            return DefWindowProcA(window, msg, wParam, lParam);
+        default: return DefWindowProcA(window, msg, wParam, lParam);
     }
 }
 
@@ -72,9 +67,8 @@ void TApplication::Initialize() {
     // It sits far off-screen, as some window systems still map a pixel for
     // an empty window, and that pixel must not land on the operator's displays.
     handle_ = CreateWindowExA(0, kApplicationClass, title_.c_str(),
-                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                              -32000, -32000, 0, 0,
-                              nullptr, nullptr, Instance(), nullptr);
+                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, -32000, -32000, 0,
+                              0, nullptr, nullptr, Instance(), nullptr);
     if (handle_ == nullptr) throw std::runtime_error(win::LastErrorText());
 }
 

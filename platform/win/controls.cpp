@@ -19,7 +19,8 @@ std::string SystemErrorText(DWORD code) {
     std::string text;
     if (length > 0 && message != nullptr) {
         text.assign(message, length);
-        while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.')) {
+        while (!text.empty() &&
+               (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.')) {
             text.pop_back();
         }
     }

@@ -19,16 +19,15 @@ std::vector<tk::TRect> MonitorRects() {
     EnumDisplayMonitors(
         nullptr, nullptr,
         [](HMONITOR, HDC, LPRECT r, LPARAM context) CALLBACK -> BOOL {
-            reinterpret_cast<std::vector<tk::TRect>*>(context)->push_back(tk::TRect{r->left, r->top, r->right, r->bottom});
+            reinterpret_cast<std::vector<tk::TRect>*>(context)->push_back(
+                tk::TRect{r->left, r->top, r->right, r->bottom});
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&monitors));
     return monitors;
 }
 
-bool PointOnAMonitor(int32_t x, int32_t y) {
-    return MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONULL) != nullptr;
-}
+bool PointOnAMonitor(int32_t x, int32_t y) { return MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONULL) != nullptr; }
 
 bool TryGetCursorPos(int32_t& x, int32_t& y) {
     POINT point{};
@@ -86,8 +85,8 @@ void WriteToCaller(const std::string& text) {
     }
     // A program of the windows subsystem has no console of its own.
     if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
-    HANDLE console = CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, 0, nullptr);
+    HANDLE console =
+        CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (console != INVALID_HANDLE_VALUE) {
         WriteFile(console, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
         CloseHandle(console);

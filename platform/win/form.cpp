@@ -63,9 +63,7 @@ void RegisterComponentKind(const std::string& kind, TComponentFactory factory) {
     Factories()[kind] = std::move(factory);
 }
 
-TForm::TForm(std::string layoutResource) : layoutResource_(std::move(layoutResource)) {
-    LiveForms().push_back(this);
-}
+TForm::TForm(std::string layoutResource) : layoutResource_(std::move(layoutResource)) { LiveForms().push_back(this); }
 
 TForm::~TForm() {
     destroying_ = true;
@@ -91,8 +89,8 @@ TForm::~TForm() {
 
 void TForm::Create() {
     // A layout given inline (forms built at run time) or a stored one.
-    std::string text = layoutResource_.rfind("form ", 0) == 0 ? layoutResource_
-                                                               : win::ResourceText(layoutResource_.c_str());
+    std::string text =
+        layoutResource_.rfind("form ", 0) == 0 ? layoutResource_ : win::ResourceText(layoutResource_.c_str());
     std::string error;
     if (!ParseFormLayout(text, layout_, error)) {
         throw std::runtime_error("Form layout " + layoutResource_ + ": " + error);
@@ -150,9 +148,8 @@ void TForm::CreateWindowFromLayout() {
     activates_ = form.Bool("activates", true);
     if (!activates_) exStyle |= WS_EX_NOACTIVATE;
     exStyle |= WS_EX_CONTROLPARENT;
-    handle_ = CreateWindowExA(exStyle, className.c_str(), form.Text("caption", name_).c_str(), style,
-                              CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, Application.Handle(), nullptr,
-                              Application.Instance(), this);
+    handle_ = CreateWindowExA(exStyle, className.c_str(), form.Text("caption", name_).c_str(), style, CW_USEDEFAULT,
+                              CW_USEDEFAULT, 100, 100, Application.Handle(), nullptr, Application.Instance(), this);
     if (handle_ == nullptr) throw std::runtime_error(win::LastErrorText());
     dpi_ = win::WindowDpi(handle_);
     // Client size from the stored 96-DPI layout, scaled for the monitor.
@@ -222,9 +219,9 @@ void TForm::InsertComponent(std::unique_ptr<TComponent> component) {
 
 void TForm::DestroyComponent(TComponent* component) {
     if (component == nullptr) return;
-    graphics_.erase(std::remove_if(graphics_.begin(), graphics_.end(),
-                                   [component](TGraphicControl* c) { return c == component; }),
-                    graphics_.end());
+    graphics_.erase(
+        std::remove_if(graphics_.begin(), graphics_.end(), [component](TGraphicControl* c) { return c == component; }),
+        graphics_.end());
     winControls_.erase(std::remove_if(winControls_.begin(), winControls_.end(),
                                       [component](TWinControl* c) { return c == component; }),
                        winControls_.end());
@@ -268,17 +265,14 @@ int64_t TForm::WindowProc(uint32_t msg, uint64_t wParam, int64_t lParam) {
     int64_t result = 0;
     if (FormMessage(msg, wParam, lParam, result)) return result;
     switch (msg) {
-        case WM_PAINT:
-            OnPaint();
-            return 0;
+        case WM_PAINT: OnPaint(); return 0;
         case WM_PRINTCLIENT: {
             RECT client{};
             GetClientRect(handle_, &client);
             PaintWindowArea(reinterpret_cast<HDC>(wParam), win::FromRect(client), originX_, originY_);
             return 0;
         }
-        case WM_ERASEBKGND:
-            return 1;  // painting covers the whole client area
+        case WM_ERASEBKGND: return 1;  // painting covers the whole client area
         case WM_TIMER:
             for (const auto& component : components_) {
                 if (auto* timer = dynamic_cast<TTimer*>(component.get()); timer != nullptr && timer->Id() == wParam) {
@@ -287,9 +281,7 @@ int64_t TForm::WindowProc(uint32_t msg, uint64_t wParam, int64_t lParam) {
                 }
             }
             break;
-        case WM_CLOSE:
-            Close();
-            return 0;
+        case WM_CLOSE: Close(); return 0;
         case WM_ACTIVATE:
             // Keep the focused control across deactivation, as dialogs do.
             if (LOWORD(wParam) == WA_INACTIVE) {
@@ -333,8 +325,7 @@ int64_t TForm::WindowProc(uint32_t msg, uint64_t wParam, int64_t lParam) {
                 if (key == 0) return 0;
             }
             break;
-        default:
-            break;
+        default: break;
     }
     return DefWindowProcA(handle_, msg, wParam, lParam);
 }

@@ -87,8 +87,7 @@ bool TForm::DialogKey(const TMessage& msg) {
                 if (!onButton && !onCheckBox) return false;
                 SelectNext(focused, msg.WParam == VK_RIGHT || msg.WParam == VK_DOWN);
                 return true;
-            default:
-                return false;
+            default: return false;
         }
     }
     if (msg.Message == WM_CHAR && msg.WParam == VK_RETURN && onButton && !ModifierDown()) {

@@ -21,17 +21,14 @@ int64_t PieceWindowProc(TForm& form, Hwnd window, uint32_t msg, uint64_t wParam,
             }
             return 0;
         }
-        case WM_ERASEBKGND:
-            return 1;  // painting covers the whole client area
-        case WM_MOUSEACTIVATE:
-            return MA_NOACTIVATE;
+        case WM_ERASEBKGND: return 1;  // painting covers the whole client area
+        case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
         case WM_CLOSE:
             // A close request to any piece is one to the form (taskkill asks
             // every window of the process).
             PostMessageA(form.Handle(), WM_CLOSE, 0, 0);
             return 0;
-        default:
-            return DefWindowProcA(window, msg, wParam, lParam);
+        default: return DefWindowProcA(window, msg, wParam, lParam);
     }
 }
 
@@ -59,8 +56,8 @@ HWND CreatePieceWindow(HWND owner, TForm* form) {
         windowClass.lpszClassName = kPieceClass;
         if (!RegisterClassA(&windowClass)) throw std::runtime_error(win::LastErrorText());
     }
-    HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kPieceClass, "", WS_POPUP, 0,
-                                  0, 0, 0, owner, nullptr, Application.Instance(), form);
+    HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kPieceClass, "", WS_POPUP, 0, 0,
+                                  0, 0, owner, nullptr, Application.Instance(), form);
     if (window == nullptr) throw std::runtime_error(win::LastErrorText());
     return window;
 }
@@ -93,8 +90,8 @@ std::vector<TForm::TWindowPlace> TForm::PiecePlaces(int32_t originX, int32_t ori
     std::vector<TWindowPlace> places;
     if (pieces.empty()) {
         // A window of no size would still show as a pixel: hidden instead, where it was.
-        places.push_back(TWindowPlace{handle_, TRect{Left(), Top(), Left() + Width(), Top() + Height()}, false,
-                                      showing_});
+        places.push_back(
+            TWindowPlace{handle_, TRect{Left(), Top(), Left() + Width(), Top() + Height()}, false, showing_});
         hiddenForNoPieces_ = showing_;
         return places;
     }
@@ -122,8 +119,8 @@ void TForm::MoveTogether(const std::vector<TWindowPlace>& places) {
     HDWP deferred = BeginDeferWindowPos(static_cast<int>(places.size()));
     for (const TWindowPlace& p : places) {
         if (deferred == nullptr) break;
-        deferred = DeferWindowPos(deferred, p.Window, nullptr, p.Rect.Left, p.Rect.Top, p.Rect.Width(),
-                                  p.Rect.Height(), flagsOf(p));
+        deferred = DeferWindowPos(deferred, p.Window, nullptr, p.Rect.Left, p.Rect.Top, p.Rect.Width(), p.Rect.Height(),
+                                  flagsOf(p));
     }
     if (deferred != nullptr && EndDeferWindowPos(deferred)) return;
     for (const TWindowPlace& p : places) {

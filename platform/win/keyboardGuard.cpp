@@ -40,10 +40,8 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
                 DismissAtMs.store(key.AtMs, std::memory_order_relaxed);
                 PostMessageA(NotifyWindow, NotifyMessage, 0, 0);
                 return 1;
-            case TKeyVerdict::HoldBack:
-                return 1;
-            case TKeyVerdict::Pass:
-                break;
+            case TKeyVerdict::HoldBack: return 1;
+            case TKeyVerdict::Pass: break;
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);

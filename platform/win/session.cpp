@@ -90,8 +90,7 @@ TChildProcess TChildProcess::StartOwnProgram(const std::string& arguments) {
     startup.dwFlags = STARTF_FORCEOFFFEEDBACK;
     PROCESS_INFORMATION info{};
     TChildProcess child;
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &info)) {
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
         return child;
     }
     CloseHandle(info.hThread);
@@ -99,9 +98,7 @@ TChildProcess TChildProcess::StartOwnProgram(const std::string& arguments) {
     return child;
 }
 
-bool TChildProcess::Ended() const {
-    return process_ == nullptr || WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
-}
+bool TChildProcess::Ended() const { return process_ == nullptr || WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }
 
 int32_t WaitForAny(void* const* handles, uint32_t count, uint32_t timeoutMs) {
     std::vector<HANDLE> waited;
@@ -111,8 +108,8 @@ int32_t WaitForAny(void* const* handles, uint32_t count, uint32_t timeoutMs) {
         waited.push_back(handles[i]);
         index.push_back(static_cast<int32_t>(i));
     }
-    const DWORD result = MsgWaitForMultipleObjects(static_cast<DWORD>(waited.size()), waited.data(), FALSE,
-                                                   timeoutMs, QS_ALLINPUT);
+    const DWORD result =
+        MsgWaitForMultipleObjects(static_cast<DWORD>(waited.size()), waited.data(), FALSE, timeoutMs, QS_ALLINPUT);
     if (result < WAIT_OBJECT_0 + waited.size()) return index[result - WAIT_OBJECT_0];
     if (result == WAIT_OBJECT_0 + waited.size()) {
         MSG msg;

@@ -133,8 +133,8 @@ void TLabel::Create(Hwnd parent, int32_t left, int32_t top, const std::string& c
     EnsureLabelClass();
     caption_ = caption;
     // The window text mirrors the caption, for accessibility tools.
-    HWND handle = CreateWindowExA(0, kLabelClass, caption.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, left, top, 1, 1,
-                                  parent, nullptr, Application.Instance(), nullptr);
+    HWND handle = CreateWindowExA(0, kLabelClass, caption.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, left, top,
+                                  1, 1, parent, nullptr, Application.Instance(), nullptr);
     AttachHandle(handle);
     Measure();
 }
@@ -243,9 +243,7 @@ bool TLabel::WindowMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int64_
             PaintLabel(reinterpret_cast<HDC>(wParam));
             result = 0;
             return true;
-        case WM_ERASEBKGND:
-            result = 1;
-            return true;
+        case WM_ERASEBKGND: result = 1; return true;
         case WM_SETCURSOR:
             if (handCursor_) {
                 SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));  // IDC_HAND
@@ -270,11 +268,8 @@ bool TLabel::WindowMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int64_
             result = 0;
             return true;
         }
-        case WM_CAPTURECHANGED:
-            pressed_ = false;
-            return false;
-        default:
-            return TWinControl::WindowMessage(msg, wParam, lParam, result);
+        case WM_CAPTURECHANGED: pressed_ = false; return false;
+        default: return TWinControl::WindowMessage(msg, wParam, lParam, result);
     }
 }
 
@@ -302,9 +297,9 @@ void TButton::Create(Hwnd parent, const TRect& bounds, const std::string& captio
     caption_ = caption;
     tabOrder_ = tabOrder;
     tabStop_ = true;
-    HWND handle = CreateWindowExA(0, "BUTTON", caption.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | BS_PUSHBUTTON,
-                                  bounds.Left, bounds.Top, bounds.Width(), bounds.Height(), parent, nullptr,
-                                  Application.Instance(), nullptr);
+    HWND handle = CreateWindowExA(
+        0, "BUTTON", caption.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | BS_PUSHBUTTON, bounds.Left,
+        bounds.Top, bounds.Width(), bounds.Height(), parent, nullptr, Application.Instance(), nullptr);
     AttachHandle(handle);
 }
 
@@ -327,9 +322,10 @@ void TEdit::Load(const TLayoutItem& item) {
     TRect b = ControlBoundsInForm(Owner(), item);
     tabOrder_ = item.Int("tabOrder", 0);
     tabStop_ = true;
-    HWND handle = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", item.Text("text", "").c_str(),
-                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | ES_AUTOHSCROLL, b.Left, b.Top,
-                                  b.Width(), b.Height(), ContainerOf(Owner()), nullptr, Application.Instance(), nullptr);
+    HWND handle =
+        CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", item.Text("text", "").c_str(),
+                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | ES_AUTOHSCROLL, b.Left, b.Top, b.Width(),
+                        b.Height(), ContainerOf(Owner()), nullptr, Application.Instance(), nullptr);
     AttachHandle(handle);
     StackStoredControl(Owner(), item, this);
     if (item.Find("maxLength") != nullptr) SetMaxLength(item.Int("maxLength", 0));
@@ -361,16 +357,13 @@ bool TEdit::WindowMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int64_t
         case WM_LBUTTONDOWN:
             if (GetFocus() != handle_) clickEntering_ = true;
             return false;
-        case WM_LBUTTONUP:
-            clickEntering_ = false;
-            return false;
+        case WM_LBUTTONUP: clickEntering_ = false; return false;
         case WM_SETFOCUS:
             // After the box's own focus handling, which runs next.
             if (!clickEntering_) PostMessageA(handle_, EM_SETSEL, 0, -1);
             clickEntering_ = false;
             return false;
-        default:
-            return TWinControl::WindowMessage(msg, wParam, lParam, result);
+        default: return TWinControl::WindowMessage(msg, wParam, lParam, result);
     }
 }
 
@@ -382,7 +375,8 @@ void TComboBox::Load(const TLayoutItem& item) {
     tabOrder_ = item.Int("tabOrder", 0);
     tabStop_ = true;
     // The drop-down part needs room below the edit line.
-    HWND handle = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | WS_VSCROLL | CBS_DROPDOWNLIST,
+    HWND handle = CreateWindowExA(0, "COMBOBOX", "",
+                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | WS_VSCROLL | CBS_DROPDOWNLIST,
                                   b.Left, b.Top, b.Width(), b.Height() + Owner()->Scale(120), ContainerOf(Owner()),
                                   nullptr, Application.Instance(), nullptr);
     AttachHandle(handle);
@@ -404,7 +398,8 @@ int32_t TComboBox::ItemIndex() const { return static_cast<int32_t>(SendMessageA(
 
 void TComboBox::SetItemIndex(int32_t index) {
     int32_t count = static_cast<int32_t>(SendMessageA(handle_, CB_GETCOUNT, 0, 0));
-    SendMessageA(handle_, CB_SETCURSEL, (index >= 0 && index < count) ? static_cast<WPARAM>(index) : static_cast<WPARAM>(-1), 0);
+    SendMessageA(handle_, CB_SETCURSEL,
+                 (index >= 0 && index < count) ? static_cast<WPARAM>(index) : static_cast<WPARAM>(-1), 0);
 }
 
 void TComboBox::Command(uint32_t notifyCode) {
@@ -423,9 +418,9 @@ void TCheckBox::Load(const TLayoutItem& item) {
     tabOrder_ = item.Int("tabOrder", 0);
     tabStop_ = true;
     caption_ = item.Text("caption", "");
-    HWND handle = CreateWindowExA(0, "BUTTON", caption_.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | BS_AUTOCHECKBOX,
-                                  b.Left, b.Top, b.Width(), b.Height(), ContainerOf(Owner()), nullptr,
-                                  Application.Instance(), nullptr);
+    HWND handle = CreateWindowExA(
+        0, "BUTTON", caption_.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | BS_AUTOCHECKBOX, b.Left,
+        b.Top, b.Width(), b.Height(), ContainerOf(Owner()), nullptr, Application.Instance(), nullptr);
     AttachHandle(handle);
     StackStoredControl(Owner(), item, this);
     OnClick = Owner()->NotifyHandler(item.Text("onClick", ""));
@@ -453,9 +448,9 @@ void TGroupBox::Load(const TLayoutItem& item) {
     top_ = item.Int("top", 0);
     tabOrder_ = item.Int("tabOrder", 0);
     TRect b = ControlBoundsInForm(Owner(), item);
-    HWND handle = CreateWindowExA(0, "BUTTON", item.Text("caption", "").c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | BS_GROUPBOX,
-                                  b.Left, b.Top, b.Width(), b.Height(), ContainerOf(Owner()), nullptr,
-                                  Application.Instance(), nullptr);
+    HWND handle = CreateWindowExA(0, "BUTTON", item.Text("caption", "").c_str(),
+                                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | BS_GROUPBOX, b.Left, b.Top, b.Width(),
+                                  b.Height(), ContainerOf(Owner()), nullptr, Application.Instance(), nullptr);
     AttachHandle(handle);
     // The box lies beneath the controls it frames.
     SetWindowPos(handle_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -473,18 +468,14 @@ bool TGroupBox::WindowMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int
 }
 
 void RegisterStandardControls() {
-    RegisterComponentKind("label", [](TForm* owner, const TLayoutItem& item) -> TComponent* {
-        return new TLabel(owner, item.Name);
-    });
-    RegisterComponentKind("bevel", [](TForm* owner, const TLayoutItem& item) -> TComponent* {
-        return new TBevel(owner, item.Name);
-    });
-    RegisterComponentKind("button", [](TForm* owner, const TLayoutItem& item) -> TComponent* {
-        return new TButton(owner, item.Name);
-    });
-    RegisterComponentKind("edit", [](TForm* owner, const TLayoutItem& item) -> TComponent* {
-        return new TEdit(owner, item.Name);
-    });
+    RegisterComponentKind(
+        "label", [](TForm* owner, const TLayoutItem& item) -> TComponent* { return new TLabel(owner, item.Name); });
+    RegisterComponentKind(
+        "bevel", [](TForm* owner, const TLayoutItem& item) -> TComponent* { return new TBevel(owner, item.Name); });
+    RegisterComponentKind(
+        "button", [](TForm* owner, const TLayoutItem& item) -> TComponent* { return new TButton(owner, item.Name); });
+    RegisterComponentKind(
+        "edit", [](TForm* owner, const TLayoutItem& item) -> TComponent* { return new TEdit(owner, item.Name); });
     RegisterComponentKind("comboBox", [](TForm* owner, const TLayoutItem& item) -> TComponent* {
         return new TComboBox(owner, item.Name);
     });

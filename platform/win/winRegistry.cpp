@@ -20,17 +20,14 @@ static_assert(RegKeyCreateSubKey == KEY_CREATE_SUB_KEY && RegKeyAllAccess == KEY
 
 namespace {
 
-HKEY ToHandle(TRegKey key) {
-    return reinterpret_cast<HKEY>(static_cast<uintptr_t>(key));
-}
+HKEY ToHandle(TRegKey key) { return reinterpret_cast<HKEY>(static_cast<uintptr_t>(key)); }
 
 class TWinRegistryApi final : public IRegistryApi {
 public:
     int32_t CreateKey(const std::string& path, uint32_t access, TRegKey& key) override {
         HKEY handle = nullptr;
-        const LONG status = RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr,
-                                            REG_OPTION_NON_VOLATILE, access, nullptr, &handle,
-                                            nullptr);
+        const LONG status = RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                            access, nullptr, &handle, nullptr);
         if (status == ERROR_SUCCESS) key = static_cast<TRegKey>(reinterpret_cast<uintptr_t>(handle));
         return static_cast<int32_t>(status);
     }
@@ -45,8 +42,7 @@ public:
         return static_cast<int32_t>(status);
     }
 
-    int32_t QueryValueInfo(TRegKey key, const std::string& name, uint32_t& type,
-                           uint32_t& size) override {
+    int32_t QueryValueInfo(TRegKey key, const std::string& name, uint32_t& type, uint32_t& size) override {
         DWORD t = 0;
         DWORD s = 0;
         const LONG status = RegQueryValueExA(ToHandle(key), name.c_str(), nullptr, &t, nullptr, &s);
@@ -59,22 +55,19 @@ public:
                            uint32_t& size) override {
         DWORD t = 0;
         DWORD s = size;
-        const LONG status = RegQueryValueExA(ToHandle(key), name.c_str(), nullptr, &t,
-                                             reinterpret_cast<BYTE*>(data), &s);
+        const LONG status =
+            RegQueryValueExA(ToHandle(key), name.c_str(), nullptr, &t, reinterpret_cast<BYTE*>(data), &s);
         type = t;
         size = s;
         return static_cast<int32_t>(status);
     }
 
-    int32_t SetValue(TRegKey key, const std::string& name, uint32_t type, const uint8_t* data,
-                     uint32_t size) override {
-        return static_cast<int32_t>(RegSetValueExA(ToHandle(key), name.c_str(), 0, type,
-                                                   reinterpret_cast<const BYTE*>(data), size));
+    int32_t SetValue(TRegKey key, const std::string& name, uint32_t type, const uint8_t* data, uint32_t size) override {
+        return static_cast<int32_t>(
+            RegSetValueExA(ToHandle(key), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data), size));
     }
 
-    int32_t CloseKey(TRegKey key) override {
-        return static_cast<int32_t>(RegCloseKey(ToHandle(key)));
-    }
+    int32_t CloseKey(TRegKey key) override { return static_cast<int32_t>(RegCloseKey(ToHandle(key))); }
 };
 
 }  // namespace

@@ -9,13 +9,12 @@
 #include <string>
 
 // Prints what failed and where, then aborts so that libFuzzer keeps the input.
-#define FUZZ_CHECK(condition)                                                             \
-    do {                                                                                  \
-        if (!(condition)) {                                                               \
-            std::fprintf(stderr, "property failed: %s\n  at %s:%d\n", #condition, __FILE__, \
-                         __LINE__);                                                       \
-            std::abort();                                                                 \
-        }                                                                                 \
+#define FUZZ_CHECK(condition)                                                                          \
+    do {                                                                                               \
+        if (!(condition)) {                                                                            \
+            std::fprintf(stderr, "property failed: %s\n  at %s:%d\n", #condition, __FILE__, __LINE__); \
+            std::abort();                                                                              \
+        }                                                                                              \
     } while (0)
 
 // Missing bytes read as zero, so every input is usable.

@@ -118,8 +118,8 @@ void CheckPosition(TFuzzInput& in) {
 void CheckFocus(TFuzzInput& in) {
     const int32_t count = static_cast<int32_t>(in.Byte() % 8) - 1;
     int32_t current = static_cast<int32_t>(in.Byte() % 12) - 2;
-    const TDialogKey keys[6] = {TDialogKey::Tab, TDialogKey::ShiftTab, TDialogKey::Left,
-                                TDialogKey::Right, TDialogKey::Up, TDialogKey::Down};
+    const TDialogKey keys[6] = {TDialogKey::Tab,   TDialogKey::ShiftTab, TDialogKey::Left,
+                                TDialogKey::Right, TDialogKey::Up,       TDialogKey::Down};
     const TDialogKey key = keys[in.Byte() % 6];
     const int32_t next = NextFocusIndex(current, count, key);
     if (count <= 0) {

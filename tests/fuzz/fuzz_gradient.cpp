@@ -22,9 +22,7 @@ bool IsRoundedHalfEven(int64_t value, int64_t num, int64_t den) {
     return true;
 }
 
-uint8_t Channel(const TRgb& c, int k) {
-    return k == 0 ? c.R : (k == 1 ? c.G : c.B);
-}
+uint8_t Channel(const TRgb& c, int k) { return k == 0 ? c.R : (k == 1 ? c.G : c.B); }
 
 void CheckBands(int32_t width, int32_t height, uint16_t steps, TRgb start, TRgb end) {
     const std::vector<TGradientBand> bands = ComputeVerticalBands(width, height, steps, start, end);

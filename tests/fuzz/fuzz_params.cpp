@@ -20,9 +20,7 @@ uint32_t FakeForeground() {
     return Foreground;
 }
 
-bool IsSeparator(char c) {
-    return static_cast<unsigned char>(c) <= ' ';
-}
+bool IsSeparator(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 std::vector<std::string> Tokens(const std::string& text) {
     std::vector<std::string> tokens;

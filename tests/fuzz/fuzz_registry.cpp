@@ -27,16 +27,14 @@ const std::string KeyPath = "Software\\Varnel\\KestraneWorkstation";
 // The dialog's six, then the rows kept clear and the watcher's idle time,
 // which are read on their own.
 constexpr int kNames = 9;
-const char* const Names[kNames] = {"CoverArea",    "TransitionTime",  "MovementType",
-                                   "DrawBorders",  "TextLine1",       "TextLine2",
-                                   "KeepClearTop", "KeepClearBottom", "StartAfterIdle"};
+const char* const Names[kNames] = {"CoverArea", "TransitionTime", "MovementType",    "DrawBorders",   "TextLine1",
+                                   "TextLine2", "KeepClearTop",   "KeepClearBottom", "StartAfterIdle"};
 
 // A setting outside the dialog as loaded, and its default.
 int32_t OwnReadValue(const TCfg& cfg, int i) {
     return i == 6 ? cfg.KeepClearTop : i == 7 ? cfg.KeepClearBottom : cfg.StartAfterIdle;
 }
-const uint32_t Types[8] = {RegNone, RegSz,    RegExpandSz, RegBinary,
-                           RegDword, RegDwordBigEndian, RegMultiSz, RegQword};
+const uint32_t Types[8] = {RegNone, RegSz, RegExpandSz, RegBinary, RegDword, RegDwordBigEndian, RegMultiSz, RegQword};
 const std::string ReadFailure =
     "Could not read screen saver preferences\rfrom Registry.\r\rPlease check your user's privileges.";
 
@@ -52,14 +50,12 @@ std::string Lower(std::string s) {
     return s;
 }
 
-TCfg Defaults() {
-    return TCfg();
-}
+TCfg Defaults() { return TCfg(); }
 
 bool SameCfg(const TCfg& a, const TCfg& b) {
-    return a.CoverArea == b.CoverArea && a.TransitionTime == b.TransitionTime &&
-           a.MovementType == b.MovementType && a.DrawBorders == b.DrawBorders &&
-           a.TextLine1 == b.TextLine1 && a.TextLine2 == b.TextLine2 && a.Version == b.Version;
+    return a.CoverArea == b.CoverArea && a.TransitionTime == b.TransitionTime && a.MovementType == b.MovementType &&
+           a.DrawBorders == b.DrawBorders && a.TextLine1 == b.TextLine1 && a.TextLine2 == b.TextLine2 &&
+           a.Version == b.Version;
 }
 
 // The readers' rules: false when reading the value is a failure.
@@ -134,9 +130,7 @@ void Garble(TCfg& cfg) {
     cfg.StartAfterIdle = -77;
 }
 
-std::vector<uint8_t> ToBytes(const std::string& s) {
-    return std::vector<uint8_t>(s.begin(), s.end());
-}
+std::vector<uint8_t> ToBytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
 
 void CheckRegistryUnchanged(const TMemoryRegistry& reg, const std::map<std::string, TStored>& values) {
     FUZZ_CHECK(reg.ValueCount(KeyPath) == values.size());

@@ -14,13 +14,9 @@
 
 namespace {
 
-bool IsDigitText(const std::string& text) {
-    return text.size() == 1 && text[0] >= '1' && text[0] <= '5';
-}
+bool IsDigitText(const std::string& text) { return text.size() == 1 && text[0] >= '1' && text[0] <= '5'; }
 
-int DigitOf(const std::string& text) {
-    return text[0] - '0';
-}
+int DigitOf(const std::string& text) { return text[0] - '0'; }
 
 // What the change check makes of a one-character (or empty) text.
 int Checked(const std::string& text) {

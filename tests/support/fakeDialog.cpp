@@ -11,17 +11,15 @@ int32_t Answer = 1;
 
 }  // namespace
 
-const std::vector<TDialogCall>& FakeDialogCalls() {
-    return Calls;
-}
+const std::vector<TDialogCall>& FakeDialogCalls() { return Calls; }
 
 void ResetFakeDialog(int32_t answer) {
     Calls.clear();
     Answer = answer;
 }
 
-int32_t AnswerDlgHelp(std::string Title, std::string Msg, std::vector<std::string> Buttons,
-                      uint8_t IconKind, bool SystemMenu, int32_t HelpButton, std::string HelpFile) {
+int32_t AnswerDlgHelp(std::string Title, std::string Msg, std::vector<std::string> Buttons, uint8_t IconKind,
+                      bool SystemMenu, int32_t HelpButton, std::string HelpFile) {
     TDialogCall call;
     call.Title = std::move(Title);
     call.Msg = std::move(Msg);
@@ -34,14 +32,11 @@ int32_t AnswerDlgHelp(std::string Title, std::string Msg, std::vector<std::strin
     return Answer;
 }
 
-int32_t AnswerDlg(std::string Title, std::string Msg, std::vector<std::string> Buttons,
-                  uint8_t IconKind) {
-    return AnswerDlgHelp(std::move(Title), std::move(Msg), std::move(Buttons), IconKind, true, 0,
-                         std::string());
+int32_t AnswerDlg(std::string Title, std::string Msg, std::vector<std::string> Buttons, uint8_t IconKind) {
+    return AnswerDlgHelp(std::move(Title), std::move(Msg), std::move(Buttons), IconKind, true, 0, std::string());
 }
 
-int32_t AnswerDlgEx(std::string Title, std::string Msg, std::vector<std::string> Buttons,
-                    uint8_t IconKind, bool SystemMenu) {
-    return AnswerDlgHelp(std::move(Title), std::move(Msg), std::move(Buttons), IconKind,
-                         SystemMenu, 0, std::string());
+int32_t AnswerDlgEx(std::string Title, std::string Msg, std::vector<std::string> Buttons, uint8_t IconKind,
+                    bool SystemMenu) {
+    return AnswerDlgHelp(std::move(Title), std::move(Msg), std::move(Buttons), IconKind, SystemMenu, 0, std::string());
 }

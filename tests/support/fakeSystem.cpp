@@ -12,23 +12,13 @@ int g_foregroundCalls = 0;
 
 namespace fakeSystem {
 
-void SetCommandLine(const std::string& text)
-{
-    g_commandLine = text;
-}
+void SetCommandLine(const std::string& text) { g_commandLine = text; }
 
-void SetForegroundWindow(uint32_t wnd)
-{
-    g_foregroundWindow = wnd;
-}
+void SetForegroundWindow(uint32_t wnd) { g_foregroundWindow = wnd; }
 
-int ForegroundWindowCalls()
-{
-    return g_foregroundCalls;
-}
+int ForegroundWindowCalls() { return g_foregroundCalls; }
 
-void Reset()
-{
+void Reset() {
     g_commandLine.clear();
     g_foregroundWindow = 0;
     g_foregroundCalls = 0;
@@ -38,13 +28,9 @@ void Reset()
 
 namespace platform {
 
-std::string CommandLineText()
-{
-    return g_commandLine;
-}
+std::string CommandLineText() { return g_commandLine; }
 
-uint32_t ForegroundWindow32()
-{
+uint32_t ForegroundWindow32() {
     ++g_foregroundCalls;
     return g_foregroundWindow;
 }

@@ -50,8 +50,7 @@ int32_t TMemoryRegistry::OpenKeyForReading(TRegHive hive, const std::string& pat
     return RegOk;
 }
 
-int32_t TMemoryRegistry::QueryValueInfo(TRegKey key, const std::string& name, uint32_t& type,
-                                        uint32_t& size) {
+int32_t TMemoryRegistry::QueryValueInfo(TRegKey key, const std::string& name, uint32_t& type, uint32_t& size) {
     TKey* k = KeyOf(key);
     if (k == nullptr) return RegInvalidHandle;
     auto v = k->Values.find(Lower(name));
@@ -62,8 +61,8 @@ int32_t TMemoryRegistry::QueryValueInfo(TRegKey key, const std::string& name, ui
     return RegOk;
 }
 
-int32_t TMemoryRegistry::QueryValueData(TRegKey key, const std::string& name, uint32_t& type,
-                                        uint8_t* data, uint32_t& size) {
+int32_t TMemoryRegistry::QueryValueData(TRegKey key, const std::string& name, uint32_t& type, uint8_t* data,
+                                        uint32_t& size) {
     TKey* k = KeyOf(key);
     if (k == nullptr) return RegInvalidHandle;
     auto v = k->Values.find(Lower(name));
@@ -77,8 +76,8 @@ int32_t TMemoryRegistry::QueryValueData(TRegKey key, const std::string& name, ui
     return RegOk;
 }
 
-int32_t TMemoryRegistry::SetValue(TRegKey key, const std::string& name, uint32_t type,
-                                  const uint8_t* data, uint32_t size) {
+int32_t TMemoryRegistry::SetValue(TRegKey key, const std::string& name, uint32_t type, const uint8_t* data,
+                                  uint32_t size) {
     TKey* k = KeyOf(key);
     if (k == nullptr) return RegInvalidHandle;
     if (k->ReadOnly || ReadHandles.count(key) != 0) return RegAccessDenied;
@@ -105,9 +104,7 @@ void TMemoryRegistry::AddKey(const std::string& path) {
     Keys[id] = k;
 }
 
-bool TMemoryRegistry::KeyExists(const std::string& path) const {
-    return Keys.find(Lower(path)) != Keys.end();
-}
+bool TMemoryRegistry::KeyExists(const std::string& path) const { return Keys.find(Lower(path)) != Keys.end(); }
 
 void TMemoryRegistry::PutValue(const std::string& path, const std::string& name, uint32_t type,
                                const std::vector<uint8_t>& data) {
@@ -120,19 +117,18 @@ void TMemoryRegistry::PutValue(const std::string& path, const std::string& name,
 
 void TMemoryRegistry::PutDword(const std::string& path, const std::string& name, uint32_t value) {
     PutValue(path, name, RegDword,
-             {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-              static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)});
+             {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value >> 16),
+              static_cast<uint8_t>(value >> 24)});
 }
 
-void TMemoryRegistry::PutText(const std::string& path, const std::string& name,
-                              const std::string& text, uint32_t type) {
+void TMemoryRegistry::PutText(const std::string& path, const std::string& name, const std::string& text,
+                              uint32_t type) {
     std::vector<uint8_t> data(text.begin(), text.end());
     data.push_back(0);
     PutValue(path, name, type, data);
 }
 
-const TMemoryRegistry::TValue* TMemoryRegistry::FindValue(const std::string& path,
-                                                          const std::string& name) const {
+const TMemoryRegistry::TValue* TMemoryRegistry::FindValue(const std::string& path, const std::string& name) const {
     auto k = Keys.find(Lower(path));
     if (k == Keys.end()) return nullptr;
     auto v = k->second.Values.find(Lower(name));
@@ -149,6 +145,4 @@ void TMemoryRegistry::SetReadOnly(const std::string& path, bool readOnly) {
     Keys[Lower(path)].ReadOnly = readOnly;
 }
 
-void TMemoryRegistry::FailWritesOf(const std::string& name, int32_t status) {
-    WriteFailures[Lower(name)] = status;
-}
+void TMemoryRegistry::FailWritesOf(const std::string& name, int32_t status) { WriteFailures[Lower(name)] = status; }

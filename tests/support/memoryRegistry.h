@@ -19,22 +19,19 @@ public:
 
     // IRegistryApi
     int32_t CreateKey(const std::string& path, uint32_t access, platform::TRegKey& key) override;
-    int32_t OpenKeyForReading(platform::TRegHive hive, const std::string& path,
-                              platform::TRegKey& key) override;
-    int32_t QueryValueInfo(platform::TRegKey key, const std::string& name, uint32_t& type,
+    int32_t OpenKeyForReading(platform::TRegHive hive, const std::string& path, platform::TRegKey& key) override;
+    int32_t QueryValueInfo(platform::TRegKey key, const std::string& name, uint32_t& type, uint32_t& size) override;
+    int32_t QueryValueData(platform::TRegKey key, const std::string& name, uint32_t& type, uint8_t* data,
                            uint32_t& size) override;
-    int32_t QueryValueData(platform::TRegKey key, const std::string& name, uint32_t& type,
-                           uint8_t* data, uint32_t& size) override;
-    int32_t SetValue(platform::TRegKey key, const std::string& name, uint32_t type,
-                     const uint8_t* data, uint32_t size) override;
+    int32_t SetValue(platform::TRegKey key, const std::string& name, uint32_t type, const uint8_t* data,
+                     uint32_t size) override;
     int32_t CloseKey(platform::TRegKey key) override;
 
     // Set-up and inspection; key paths and value names compare without regard to case.
     // Paths are below HKEY_CURRENT_USER; "HKLM\\" in front names one below HKEY_LOCAL_MACHINE.
     void AddKey(const std::string& path);
     bool KeyExists(const std::string& path) const;
-    void PutValue(const std::string& path, const std::string& name, uint32_t type,
-                  const std::vector<uint8_t>& data);
+    void PutValue(const std::string& path, const std::string& name, uint32_t type, const std::vector<uint8_t>& data);
     void PutDword(const std::string& path, const std::string& name, uint32_t value);
     // The text's bytes plus a terminating zero.
     void PutText(const std::string& path, const std::string& name, const std::string& text,
@@ -68,9 +65,9 @@ private:
 
     TKey* KeyOf(platform::TRegKey key);
 
-    std::map<std::string, TKey> Keys;                  // by lower-cased path
-    std::map<platform::TRegKey, std::string> Open;     // handle -> lower-cased path
-    std::map<std::string, int32_t> WriteFailures;      // lower-cased name -> status
+    std::map<std::string, TKey> Keys;               // by lower-cased path
+    std::map<platform::TRegKey, std::string> Open;  // handle -> lower-cased path
+    std::map<std::string, int32_t> WriteFailures;   // lower-cased name -> status
     std::vector<std::string> Writes;
     std::vector<std::string> ReadOpenLog;
     std::set<platform::TRegKey> ReadHandles;  // opened for reading: writes are refused

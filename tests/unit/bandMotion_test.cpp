@@ -12,16 +12,14 @@ namespace {
 
 const TDesktop kHd{0, 0, 1920, 1080};
 
-TMoveInput BandInput(const TDesktop& desktop, int32_t coverArea, int32_t movementType, bool borders)
-{
+TMoveInput BandInput(const TDesktop& desktop, int32_t coverArea, int32_t movementType, bool borders) {
     const TBandRect band = ComputeBandRect(desktop, coverArea);
     return TMoveInput{band.Height, band.Width, band.Height, 200, 44, desktop, movementType, coverArea, borders};
 }
 
 // ---- generator ----
 
-TEST(Random, StateAdvancesBeforeTheDraw)
-{
+TEST(Random, StateAdvancesBeforeTheDraw) {
     TRandom r;
     EXPECT_EQ(r.Next(1000), 0);  // state 1: 1000 * 1 < 2^32
     EXPECT_EQ(r.State, 1u);
@@ -29,15 +27,13 @@ TEST(Random, StateAdvancesBeforeTheDraw)
     EXPECT_EQ(r.State, 134775814u);
 }
 
-TEST(Random, StateWrapsModulo32Bits)
-{
+TEST(Random, StateWrapsModulo32Bits) {
     TRandom r{0xFFFFFFFFu};
     r.Next(5);
     EXPECT_EQ(r.State, 4160191484u);
 }
 
-TEST(Random, DrawsStayInRange)
-{
+TEST(Random, DrawsStayInRange) {
     TRandom r{12345};
     for (int32_t n : {1, 2, 7, 1080, 1720, 65536, INT_MAX}) {
         for (int i = 0; i < 2000; ++i) {
@@ -48,8 +44,7 @@ TEST(Random, DrawsStayInRange)
     }
 }
 
-TEST(Random, ZeroAndNegativeRangesDrawZeroAndAdvance)
-{
+TEST(Random, ZeroAndNegativeRangesDrawZeroAndAdvance) {
     TRandom a{99};
     TRandom b{99};
     EXPECT_EQ(a.Next(0), 0);
@@ -60,8 +55,7 @@ TEST(Random, ZeroAndNegativeRangesDrawZeroAndAdvance)
     }
 }
 
-TEST(Random, ClampRange)
-{
+TEST(Random, ClampRange) {
     EXPECT_EQ(ClampRange(-1), 0);
     EXPECT_EQ(ClampRange(INT64_MIN), 0);
     EXPECT_EQ(ClampRange(0), 0);
@@ -71,19 +65,17 @@ TEST(Random, ClampRange)
 
 // ---- clamps and geometry ----
 
-TEST(Clamp, CoverArea)
-{
-    const std::vector<std::pair<int32_t, int32_t>> cases = {{-2, 0}, {-1, 0}, {0, 0}, {1, 1}, {2, 2},
+TEST(Clamp, CoverArea) {
+    const std::vector<std::pair<int32_t, int32_t>> cases = {{-2, 0}, {-1, 0}, {0, 0}, {1, 1},       {2, 2},
                                                             {3, 3},  {4, 3},  {9, 3}, {INT_MIN, 0}, {INT_MAX, 3}};
     for (auto [in, out] : cases) {
         EXPECT_EQ(ClampCoverArea(in), out) << in;
     }
 }
 
-TEST(Clamp, TransitionTime)
-{
-    const std::vector<std::pair<int32_t, int32_t>> cases = {{0, 1}, {-1, 1}, {1, 1}, {3, 3}, {5, 5},
-                                                            {6, 5}, {INT_MAX, 5}, {INT_MIN, 1}};
+TEST(Clamp, TransitionTime) {
+    const std::vector<std::pair<int32_t, int32_t>> cases = {{0, 1}, {-1, 1}, {1, 1},       {3, 3},
+                                                            {5, 5}, {6, 5},  {INT_MAX, 5}, {INT_MIN, 1}};
     for (auto [in, out] : cases) {
         EXPECT_EQ(ClampTransitionTime(in), out) << in;
     }
@@ -100,8 +92,7 @@ struct GeometryCase {
 
 class GeometryTest : public ::testing::TestWithParam<GeometryCase> {};
 
-TEST_P(GeometryTest, Band)
-{
+TEST_P(GeometryTest, Band) {
     const GeometryCase& c = GetParam();
     const TBandRect band = ComputeBandRect(c.desktop, c.coverArea);
     EXPECT_EQ(band.Left, c.expected.Left);
@@ -109,21 +100,20 @@ TEST_P(GeometryTest, Band)
     EXPECT_EQ(band.Height, c.expected.Height);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Desktops, GeometryTest,
-    ::testing::Values(GeometryCase{kHd, 0, {0, 1920, 540}}, GeometryCase{kHd, 1, {0, 1920, 360}},
-                      GeometryCase{kHd, 2, {0, 1920, 270}}, GeometryCase{kHd, 3, {0, 1920, 216}},
-                      GeometryCase{{0, 0, 1680, 1050}, 2, {0, 1680, 262}},
-                      GeometryCase{{-1280, 0, 3200, 1080}, 1, {-1280, 3200, 360}},
-                      // Out-of-range settings as a hand-edited store may hold them.
-                      GeometryCase{kHd, -2, {0, 1920, 540}}, GeometryCase{kHd, INT_MIN, {0, 1920, 540}},
-                      GeometryCase{kHd, 9, {0, 1920, 216}},
-                      GeometryCase{{0, 0, INT_MAX, INT_MAX}, 0, {0, INT_MAX, INT_MAX / 2}}));
+INSTANTIATE_TEST_SUITE_P(Desktops, GeometryTest,
+                         ::testing::Values(GeometryCase{kHd, 0, {0, 1920, 540}}, GeometryCase{kHd, 1, {0, 1920, 360}},
+                                           GeometryCase{kHd, 2, {0, 1920, 270}}, GeometryCase{kHd, 3, {0, 1920, 216}},
+                                           GeometryCase{{0, 0, 1680, 1050}, 2, {0, 1680, 262}},
+                                           GeometryCase{{-1280, 0, 3200, 1080}, 1, {-1280, 3200, 360}},
+                                           // Out-of-range settings as a hand-edited store may hold them.
+                                           GeometryCase{kHd, -2, {0, 1920, 540}},
+                                           GeometryCase{kHd, INT_MIN, {0, 1920, 540}},
+                                           GeometryCase{kHd, 9, {0, 1920, 216}},
+                                           GeometryCase{{0, 0, INT_MAX, INT_MAX}, 0, {0, INT_MAX, INT_MAX / 2}}));
 
 // ---- movement ----
 
-TEST(Move, SeededSequentialExample)
-{
+TEST(Move, SeededSequentialExample) {
     TRandom r;
     TMoveState s;
     const TMoveInput in = BandInput(kHd, 1, 0, false);
@@ -137,8 +127,7 @@ TEST(Move, SeededSequentialExample)
     }
 }
 
-TEST(Move, SeededRandomExample)
-{
+TEST(Move, SeededRandomExample) {
     TRandom r;
     TMoveState s;
     const TMoveInput in = BandInput(kHd, 1, 1, false);
@@ -153,8 +142,7 @@ TEST(Move, SeededRandomExample)
     EXPECT_EQ(s.MoveStep, -2);  // random moves leave the sequential state alone
 }
 
-TEST(Move, AnyNonZeroMovementTypeIsRandom)
-{
+TEST(Move, AnyNonZeroMovementTypeIsRandom) {
     for (int32_t type : {2, -1, INT_MIN, INT_MAX}) {
         TRandom r;
         TMoveState s;
@@ -163,8 +151,7 @@ TEST(Move, AnyNonZeroMovementTypeIsRandom)
     }
 }
 
-TEST(Move, KnownPhaseSteps)
-{
+TEST(Move, KnownPhaseSteps) {
     for (bool borders : {false, true}) {
         TRandom r;
         TMoveState s{-1, 100};  // at the next move: position 0 without a new phase
@@ -177,8 +164,7 @@ TEST(Move, KnownPhaseSteps)
     }
 }
 
-TEST(Move, BordersStepTwoRowsShort)
-{
+TEST(Move, BordersStepTwoRowsShort) {
     TRandom r{555};
     TMoveState s;
     const TMoveInput in = BandInput(kHd, 3, 0, true);
@@ -190,8 +176,7 @@ TEST(Move, BordersStepTwoRowsShort)
     }
 }
 
-TEST(Move, CycleLengthFollowsCoverArea)
-{
+TEST(Move, CycleLengthFollowsCoverArea) {
     for (int32_t cover = 0; cover <= 3; ++cover) {
         TRandom r{static_cast<uint32_t>(cover) * 7919u};
         TMoveState s;
@@ -209,8 +194,7 @@ TEST(Move, CycleLengthFollowsCoverArea)
     }
 }
 
-TEST(Move, CoverAreaShrinkingMidCycleRestarts)
-{
+TEST(Move, CoverAreaShrinkingMidCycleRestarts) {
     TRandom r{1};
     TMoveState s;
     const TMoveInput wide = BandInput(kHd, 3, 0, false);
@@ -222,8 +206,7 @@ TEST(Move, CoverAreaShrinkingMidCycleRestarts)
     EXPECT_EQ(s.MoveStep, 0);
 }
 
-TEST(Move, SequentialCycleCoversEveryRowAndStaysAboveBottomMargin)
-{
+TEST(Move, SequentialCycleCoversEveryRowAndStaysAboveBottomMargin) {
     std::mt19937 rng(2024);
     for (int trial = 0; trial < 400; ++trial) {
         const int32_t height = 200 + static_cast<int32_t>(rng() % 4000);
@@ -250,8 +233,7 @@ TEST(Move, SequentialCycleCoversEveryRowAndStaysAboveBottomMargin)
     }
 }
 
-TEST(Move, RandomTopsAndLogoStayInTheirRanges)
-{
+TEST(Move, RandomTopsAndLogoStayInTheirRanges) {
     TRandom r{42};
     TMoveState s;
     const TMoveInput in = BandInput(kHd, 0, 1, true);
@@ -272,8 +254,7 @@ TEST(Move, RandomTopsAndLogoStayInTheirRanges)
     EXPECT_GT(highest, 1079 - 280);
 }
 
-TEST(Move, SmallestUsefulBands)
-{
+TEST(Move, SmallestUsefulBands) {
     TRandom r{77};
     TMoveState s;
     TMoveInput in{40, 200, 64, 200, 44, {0, 0, 200, 80}, 0, 0, false};
@@ -287,8 +268,7 @@ TEST(Move, SmallestUsefulBands)
     }
 }
 
-TEST(Move, NegativeRangesDrawZero)
-{
+TEST(Move, NegativeRangesDrawZero) {
     TRandom r{0xABCDEF01u};
     TRandom twin = r;
     TMoveState s;
@@ -309,8 +289,7 @@ TEST(Move, NegativeRangesDrawZero)
     EXPECT_EQ(ComputeMove(s, r, randomIn).Top, -15);
 }
 
-TEST(Move, DesktopTopShiftsTops)
-{
+TEST(Move, DesktopTopShiftsTops) {
     for (int32_t type : {0, 1}) {
         TRandom r1{9};
         TRandom r2{9};
@@ -328,8 +307,7 @@ TEST(Move, DesktopTopShiftsTops)
     }
 }
 
-TEST(Move, ExtremeInputsSaturate)
-{
+TEST(Move, ExtremeInputsSaturate) {
     TRandom r{3};
     TMoveState s{INT_MAX, INT_MIN};
     const TMoveInput huge{INT_MAX, INT_MAX, INT_MAX, INT_MIN, INT_MIN, {0, INT_MAX, INT_MAX, INT_MAX}, 0, 3, true};
@@ -350,27 +328,30 @@ TEST(Move, ExtremeInputsSaturate)
 
 // ---- dismissal ----
 
-TEST(DeadZone, FivePixelsStaySixClose)
-{
+TEST(DeadZone, FivePixelsStaySixClose) {
     struct Case {
         int32_t saved, now;
         bool beyond;
     };
-    const Case cases[] = {{100, 100, false}, {100, 105, false}, {100, 95, false}, {100, 106, true},
-                          {100, 94, true},   {-3, 2, false},    {-3, -9, true},   {INT_MIN, INT_MAX, true},
-                          {INT_MAX, INT_MIN, true}, {INT_MAX, INT_MAX - 5, false}, {INT_MIN, INT_MIN + 6, true}};
+    const Case cases[] = {{100, 100, false},
+                          {100, 105, false},
+                          {100, 95, false},
+                          {100, 106, true},
+                          {100, 94, true},
+                          {-3, 2, false},
+                          {-3, -9, true},
+                          {INT_MIN, INT_MAX, true},
+                          {INT_MAX, INT_MIN, true},
+                          {INT_MAX, INT_MAX - 5, false},
+                          {INT_MIN, INT_MIN + 6, true}};
     for (const Case& c : cases) {
         EXPECT_EQ(BeyondDeadZone(c.saved, c.now), c.beyond) << c.saved << " -> " << c.now;
     }
 }
 
-uint64_t MouseParam(uint32_t x, uint32_t y)
-{
-    return (static_cast<uint64_t>(y & 0xFFFFu) << 16) | (x & 0xFFFFu);
-}
+uint64_t MouseParam(uint32_t x, uint32_t y) { return (static_cast<uint64_t>(y & 0xFFFFu) << 16) | (x & 0xFFFFu); }
 
-TEST(Hook, MouseMoveThresholdsOnEachAxis)
-{
+TEST(Hook, MouseMoveThresholdsOnEachAxis) {
     const int32_t left = -1280;
     const int32_t top = 500;
     const int32_t startX = 800;
@@ -379,26 +360,23 @@ TEST(Hook, MouseMoveThresholdsOnEachAxis)
         int32_t dx, dy;
         THookVerdict verdict;
     };
-    const Case cases[] = {{0, 0, THookVerdict::Ignore},  {5, 5, THookVerdict::Ignore},  {-5, -5, THookVerdict::Ignore},
-                          {6, 0, THookVerdict::Close},   {-6, 0, THookVerdict::Close},  {0, 6, THookVerdict::Close},
-                          {0, -6, THookVerdict::Close},  {5, -6, THookVerdict::Close},  {6, 6, THookVerdict::Close}};
+    const Case cases[] = {{0, 0, THookVerdict::Ignore}, {5, 5, THookVerdict::Ignore}, {-5, -5, THookVerdict::Ignore},
+                          {6, 0, THookVerdict::Close},  {-6, 0, THookVerdict::Close}, {0, 6, THookVerdict::Close},
+                          {0, -6, THookVerdict::Close}, {5, -6, THookVerdict::Close}, {6, 6, THookVerdict::Close}};
     for (const Case& c : cases) {
-        const uint64_t lp = MouseParam(static_cast<uint32_t>(startX + c.dx - left),
-                                       static_cast<uint32_t>(startY + c.dy - top));
-        EXPECT_EQ(ClassifyQueuedMessage(kWmMouseMove, lp, left, top, startX, startY), c.verdict)
-            << c.dx << "," << c.dy;
+        const uint64_t lp =
+            MouseParam(static_cast<uint32_t>(startX + c.dx - left), static_cast<uint32_t>(startY + c.dy - top));
+        EXPECT_EQ(ClassifyQueuedMessage(kWmMouseMove, lp, left, top, startX, startY), c.verdict) << c.dx << "," << c.dy;
     }
 }
 
-TEST(Hook, RestingCursorUnderAMovedBandStays)
-{
+TEST(Hook, RestingCursorUnderAMovedBandStays) {
     // The cursor rests at (800, 600); the band jumped from top 500 to top 100.
     EXPECT_EQ(ClassifyQueuedMessage(kWmMouseMove, MouseParam(800, 100), 0, 500, 800, 600), THookVerdict::Ignore);
     EXPECT_EQ(ClassifyQueuedMessage(kWmMouseMove, MouseParam(800, 500), 0, 100, 800, 600), THookVerdict::Ignore);
 }
 
-TEST(Hook, CoordinatesAbove32767ReadUnsigned)
-{
+TEST(Hook, CoordinatesAbove32767ReadUnsigned) {
     EXPECT_EQ(ClassifyQueuedMessage(kWmMouseMove, MouseParam(40000, 10), 0, 0, 40000, 10), THookVerdict::Ignore);
     EXPECT_EQ(ClassifyQueuedMessage(kWmMouseMove, MouseParam(10, 0xFFFF), 0, -65000, 10, 535), THookVerdict::Ignore);
     EXPECT_EQ(ClassifyQueuedMessage(kWmMouseMove, MouseParam(0xFFFF, 0), 0, 0, -1, 0), THookVerdict::Close);
@@ -407,26 +385,36 @@ TEST(Hook, CoordinatesAbove32767ReadUnsigned)
               THookVerdict::Ignore);
 }
 
-TEST(Hook, ExtremeBandPositionsDoNotOverflow)
-{
+TEST(Hook, ExtremeBandPositionsDoNotOverflow) {
     EXPECT_EQ(ClassifyQueuedMessage(kWmMouseMove, MouseParam(0xFFFF, 0xFFFF), INT_MAX, INT_MAX, INT_MAX, INT_MAX),
               THookVerdict::Close);
     EXPECT_EQ(ClassifyQueuedMessage(kWmMouseMove, MouseParam(0, 0), INT_MIN, INT_MIN, INT_MIN, INT_MIN),
               THookVerdict::Ignore);
 }
 
-TEST(Hook, KeyAndActivationMessagesClose)
-{
+TEST(Hook, KeyAndActivationMessagesClose) {
     for (uint32_t msg : {kWmKeyDown, kWmActivate, kWmActivateApp, kWmNcActivate}) {
         EXPECT_EQ(ClassifyQueuedMessage(msg, 0, 0, 0, 0, 0), THookVerdict::Close) << std::hex << msg;
     }
 }
 
-TEST(Hook, OtherMessagesAreIgnoredWhereverTheCursorIs)
-{
-    const uint32_t others[] = {0x0201 /*LBUTTONDOWN*/, 0x0202, 0x0203, 0x0204 /*RBUTTONDOWN*/, 0x0207,
-                               0x020A /*MOUSEWHEEL*/,  0x020E, 0x020B, 0x0104 /*SYSKEYDOWN*/, 0x0105,
-                               0x0101 /*KEYUP*/,       0x0102, 0x0113 /*TIMER*/, 0x000F, 0x0012, 0x00A0};
+TEST(Hook, OtherMessagesAreIgnoredWhereverTheCursorIs) {
+    const uint32_t others[] = {0x0201 /*LBUTTONDOWN*/,
+                               0x0202,
+                               0x0203,
+                               0x0204 /*RBUTTONDOWN*/,
+                               0x0207,
+                               0x020A /*MOUSEWHEEL*/,
+                               0x020E,
+                               0x020B,
+                               0x0104 /*SYSKEYDOWN*/,
+                               0x0105,
+                               0x0101 /*KEYUP*/,
+                               0x0102,
+                               0x0113 /*TIMER*/,
+                               0x000F,
+                               0x0012,
+                               0x00A0};
     for (uint32_t msg : others) {
         EXPECT_EQ(ClassifyQueuedMessage(msg, MouseParam(5000, 5000), 0, 0, 0, 0), THookVerdict::Ignore)
             << std::hex << msg;
@@ -435,8 +423,7 @@ TEST(Hook, OtherMessagesAreIgnoredWhereverTheCursorIs)
 
 }  // namespace
 
-TEST(BandTextPlaces, ScaleWithTheMonitorsDpiAndNeverOverlap)
-{
+TEST(BandTextPlaces, ScaleWithTheMonitorsDpiAndNeverOverlap) {
     // Tahoma's cell is 2472/2048 of its em; 8 points is 8/72 of an inch.
     struct Row {
         int32_t Dpi, Left, Top1, Top2;
@@ -453,16 +440,15 @@ TEST(BandTextPlaces, ScaleWithTheMonitorsDpiAndNeverOverlap)
     }
 }
 
-TEST(JudgeCursor, ASystemMoveIsOnlyOneOffAVanishedPlace)
-{
+TEST(JudgeCursor, ASystemMoveIsOnlyOneOffAVanishedPlace) {
     struct Row {
         int32_t X, Y;
         bool SavedOnAMonitor;
         TCursorVerdict Expected;
     } rows[] = {
-        {1000, 700, true, TCursorVerdict::Stay},         {1005, 695, true, TCursorVerdict::Stay},
-        {1005, 695, false, TCursorVerdict::Stay},        {1006, 700, true, TCursorVerdict::Dismiss},
-        {1000, 694, true, TCursorVerdict::Dismiss},      {1279, 700, false, TCursorVerdict::FollowSystem},
+        {1000, 700, true, TCursorVerdict::Stay},          {1005, 695, true, TCursorVerdict::Stay},
+        {1005, 695, false, TCursorVerdict::Stay},         {1006, 700, true, TCursorVerdict::Dismiss},
+        {1000, 694, true, TCursorVerdict::Dismiss},       {1279, 700, false, TCursorVerdict::FollowSystem},
         {1000, 719, false, TCursorVerdict::FollowSystem}, {994, 700, false, TCursorVerdict::FollowSystem},
     };
     for (const Row& row : rows) {
@@ -471,8 +457,7 @@ TEST(JudgeCursor, ASystemMoveIsOnlyOneOffAVanishedPlace)
     }
 }
 
-TEST(MoveFilter, RightAfterADisplayChangeOnlyTwoPollsInARowCount)
-{
+TEST(MoveFilter, RightAfterADisplayChangeOnlyTwoPollsInARowCount) {
     // Each row: beyond the dead zone, settling, from the poll -> counts.
     struct Step {
         bool Beyond, Settling, FromPoll, Counts;

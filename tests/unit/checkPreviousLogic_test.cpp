@@ -22,9 +22,9 @@ TEST(CheckPreviousMapName, RemovesEveryBackslashAndNothingElse) {
     const Case cases[] = {
         {"C:\\Windows\\System32\\kestrane.scr", "C:WindowsSystem32kestrane.scr"},
         {"c:\\windows\\system32\\KESTRANE.SCR", "c:windowssystem32KESTRANE.SCR"},  // case kept
-        {"\\\\server\\share\\saver.scr", "serversharesaver.scr"},                   // UNC path
-        {"Z:\\tmp\\build win64\\kestrane.scr", "Z:tmpbuild win64kestrane.scr"},     // blanks kept
-        {"C:/mixed\\slashes/a.scr", "C:/mixedslashes/a.scr"},                       // "/" is not removed
+        {"\\\\server\\share\\saver.scr", "serversharesaver.scr"},                  // UNC path
+        {"Z:\\tmp\\build win64\\kestrane.scr", "Z:tmpbuild win64kestrane.scr"},    // blanks kept
+        {"C:/mixed\\slashes/a.scr", "C:/mixedslashes/a.scr"},                      // "/" is not removed
         {"kestrane.scr", "kestrane.scr"},
         {"\\\\\\", ""},
         {"", ""},
@@ -34,7 +34,9 @@ TEST(CheckPreviousMapName, RemovesEveryBackslashAndNothingElse) {
 
 TEST(CheckPreviousMapName, KeepsEightBitCharacters) {
     const std::string path = "C:\\Programme\\K\xE4strane\\k.scr";
-    EXPECT_EQ(MapNameFromPath(path), "C:ProgrammeK\xE4strane" "k.scr");
+    EXPECT_EQ(MapNameFromPath(path),
+              "C:ProgrammeK\xE4strane"
+              "k.scr");
 }
 
 TEST(CheckPreviousMapName, LockNameDiffersFromTheBlockName) {
@@ -91,18 +93,11 @@ struct DecisionCase {
 
 TEST(CheckPreviousDecision, RegistersOnlyWhileTheLimitIsAboveTheCount) {
     const DecisionCase cases[] = {
-        {0, 1, true},        // the block outlived its copies
-        {1, 1, false},       // one copy runs
-        {2, 1, false},
-        {-3, 1, true},       // over-released by someone else's writes
-        {kMin, 1, true},
-        {kMax, 1, false},
-        {0, 0, false},       // a limit of 0 refuses every later start
-        {-1, 0, true},
-        {kMin, kMin, false},
-        {kMax - 1, kMax, true},
-        {kMax, kMax, false},
-        {4, 5, true},
+        {0, 1, true},                                         // the block outlived its copies
+        {1, 1, false},                                        // one copy runs
+        {2, 1, false},   {-3, 1, true},                       // over-released by someone else's writes
+        {kMin, 1, true}, {kMax, 1, false},    {0, 0, false},  // a limit of 0 refuses every later start
+        {-1, 0, true},   {kMin, kMin, false}, {kMax - 1, kMax, true}, {kMax, kMax, false}, {4, 5, true},
     };
     for (const DecisionCase& c : cases) {
         TStartDecision d = DecideStart(TInstanceInfo{0x111u, c.count}, 0x222u, c.limit);

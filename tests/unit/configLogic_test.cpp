@@ -5,15 +5,13 @@
 
 #include <string>
 
-TEST(ConfigLoad, DefaultsLeaveApplyDisabled)
-{
+TEST(ConfigLoad, DefaultsLeaveApplyDisabled) {
     const TCfg cfg;
     EXPECT_FALSE(ApplyEnabledAfterLoad(cfg));
     EXPECT_FALSE(ControlsDifferFromCfg(ControlsFromCfg(cfg), cfg));
 }
 
-TEST(ConfigLoad, ValuesTheControlsCannotShowEnableApply)
-{
+TEST(ConfigLoad, ValuesTheControlsCannotShowEnableApply) {
     // When a policy enforces the same values, the controls show them as the band holds
     // them and Apply stays disabled.
     struct Row {
@@ -26,11 +24,11 @@ TEST(ConfigLoad, ValuesTheControlsCannotShowEnableApply)
     };
     const Row rows[] = {
         // -1 shows as no selection, which reads -1 again.
-        {"cover 7", 7, 2, 1, true, 3, 2, 1},     {"cover -1", -1, 2, 1, false, 0, 2, 1},
-        {"cover 3", 3, 2, 1, false, 3, 2, 1},    {"cover 4", 4, 2, 1, true, 3, 2, 1},
-        {"time 9", 1, 9, 1, true, 1, 5, 1},      {"time 0", 1, 0, 1, true, 1, 1, 1},
-        {"time 5", 1, 5, 1, false, 1, 5, 1},     {"time 1", 1, 1, 1, false, 1, 1, 1},
-        {"movement 2", 1, 2, 2, true, 1, 2, 1},  {"movement 0", 1, 2, 0, false, 1, 2, 0},
+        {"cover 7", 7, 2, 1, true, 3, 2, 1},       {"cover -1", -1, 2, 1, false, 0, 2, 1},
+        {"cover 3", 3, 2, 1, false, 3, 2, 1},      {"cover 4", 4, 2, 1, true, 3, 2, 1},
+        {"time 9", 1, 9, 1, true, 1, 5, 1},        {"time 0", 1, 0, 1, true, 1, 1, 1},
+        {"time 5", 1, 5, 1, false, 1, 5, 1},       {"time 1", 1, 1, 1, false, 1, 1, 1},
+        {"movement 2", 1, 2, 2, true, 1, 2, 1},    {"movement 0", 1, 2, 0, false, 1, 2, 0},
         {"movement -1", 1, 2, -1, false, 1, 2, 1},
     };
     TCfgSources enforced;
@@ -54,8 +52,7 @@ TEST(ConfigLoad, ValuesTheControlsCannotShowEnableApply)
     }
 }
 
-TEST(ConfigLoad, OnlyAChangedRecommendationBecomesTheUsersOwn)
-{
+TEST(ConfigLoad, OnlyAChangedRecommendationBecomesTheUsersOwn) {
     TCfg cfg;
     cfg.CoverArea = 7;  // recommended, shown as no selection
     TCfgSources sources;
@@ -76,8 +73,7 @@ TEST(ConfigLoad, OnlyAChangedRecommendationBecomesTheUsersOwn)
     EXPECT_EQ(sources.Of[stTransitionTime], TSettingSource::Own);
 }
 
-TEST(ConfigLoad, ControlsShowWhatTheyCan)
-{
+TEST(ConfigLoad, ControlsShowWhatTheyCan) {
     TCfg cfg;
     cfg.CoverArea = 7;
     cfg.TransitionTime = 9;
@@ -95,8 +91,7 @@ TEST(ConfigLoad, ControlsShowWhatTheyCan)
     EXPECT_EQ(saved.MovementType, -1);
 }
 
-TEST(ConfigLoad, NoNotificationKeepsApplyDisabled)
-{
+TEST(ConfigLoad, NoNotificationKeepsApplyDisabled) {
     // Nothing raises a notification, so even an unshowable time leaves Apply as laid out.
     TCfg cfg;
     cfg.DrawBorders = false;
@@ -107,8 +102,7 @@ TEST(ConfigLoad, NoNotificationKeepsApplyDisabled)
     EXPECT_FALSE(ApplyEnabledAfterLoad(cfg));
 }
 
-TEST(ConfigLoad, LastNotificationDecides)
-{
+TEST(ConfigLoad, LastNotificationDecides) {
     // The check box notifies while the first line is still empty (enabling Apply); the
     // first line's notification then finds everything shown and disables it again.
     TCfg cfg;
@@ -132,8 +126,7 @@ TEST(ConfigLoad, LastNotificationDecides)
     EXPECT_TRUE(ApplyEnabledAfterLoad(secondLineOnly));
 }
 
-TEST(ConfigCompare, EachControlCounts)
-{
+TEST(ConfigCompare, EachControlCounts) {
     const TCfg cfg;
     const TConfigControls same = ControlsFromCfg(cfg);
     TConfigControls c = same;
@@ -156,8 +149,7 @@ TEST(ConfigCompare, EachControlCounts)
     EXPECT_TRUE(ControlsDifferFromCfg(c, cfg));
 }
 
-TEST(ConfigCompare, UndoingAnEditDisablesApplyAgain)
-{
+TEST(ConfigCompare, UndoingAnEditDisablesApplyAgain) {
     const TCfg cfg;
     TConfigControls c = ControlsFromCfg(cfg);
     c.CoverIndex = 2;
@@ -166,8 +158,7 @@ TEST(ConfigCompare, UndoingAnEditDisablesApplyAgain)
     EXPECT_FALSE(ControlsDifferFromCfg(c, cfg));
 }
 
-TEST(ConfigApply, CopiesControlsAndKeepsVersion)
-{
+TEST(ConfigApply, CopiesControlsAndKeepsVersion) {
     TCfg base;
     base.Version = "9.99";
     const TConfigControls c{3, 4.9, 0, false, "a", ""};
@@ -181,8 +172,7 @@ TEST(ConfigApply, CopiesControlsAndKeepsVersion)
     EXPECT_EQ(out.Version, "9.99");
 }
 
-TEST(ConfigApply, TimeTruncatesTowardZeroAndSaturates)
-{
+TEST(ConfigApply, TimeTruncatesTowardZeroAndSaturates) {
     const TCfg base;
     TConfigControls c = ControlsFromCfg(base);
     c.TransitionValue = -1.7;
@@ -193,8 +183,7 @@ TEST(ConfigApply, TimeTruncatesTowardZeroAndSaturates)
     EXPECT_EQ(ApplyControls(c, base).TransitionTime, INT32_MIN);
 }
 
-TEST(ConfigSpin, StepToLastReportedValueIsNotNoticedUntilAnotherChange)
-{
+TEST(ConfigSpin, StepToLastReportedValueIsNotNoticedUntilAnotherChange) {
     TCfg cfg;  // TransitionTime 2
     TSpinModel spin;
     spin.SetValue(cfg.TransitionTime);
@@ -204,8 +193,7 @@ TEST(ConfigSpin, StepToLastReportedValueIsNotNoticedUntilAnotherChange)
     ASSERT_FALSE(applyEnabled);
 
     // Down to 1 equals the value last reported (1): no notification, Apply stays off.
-    if (spin.StepDown())
-        applyEnabled = true;
+    if (spin.StepDown()) applyEnabled = true;
     c.TransitionValue = spin.Value();
     EXPECT_FALSE(applyEnabled);
     EXPECT_EQ(ApplyControls(c, cfg).TransitionTime, 1);
@@ -217,8 +205,7 @@ TEST(ConfigSpin, StepToLastReportedValueIsNotNoticedUntilAnotherChange)
     EXPECT_TRUE(ControlsDifferFromCfg(c, cfg));
 }
 
-TEST(DialogPlacement, CentredOnParent)
-{
+TEST(DialogPlacement, CentredOnParent) {
     const TRect work{0, 0, 1024, 738};
     const TRect parent{100, 100, 700, 500};
     struct Row {
@@ -232,46 +219,39 @@ TEST(DialogPlacement, CentredOnParent)
     }
 }
 
-TEST(DialogPlacement, OddParentSizeTruncates)
-{
+TEST(DialogPlacement, OddParentSizeTruncates) {
     // Width 601: half is 300, not 300.5 rounded up.
     const TDialogPos p = CentreAndClamp(TRect{100, 100, 701, 501}, 585, 291, TRect{0, 0, 1024, 738});
     EXPECT_EQ(p.X, 100 + 300 - 292);
     EXPECT_EQ(p.Y, 100 + 200 - 145);
 }
 
-TEST(DialogPlacement, NegativeHalvesTruncateTowardZero)
-{
+TEST(DialogPlacement, NegativeHalvesTruncateTowardZero) {
     // A parent left of the work area's origin, in a work area reaching into negatives.
-    const TDialogPos p =
-        CentreAndClamp(TRect{-601, -301, -300, 0}, 101, 51, TRect{-2000, -2000, 2000, 2000});
+    const TDialogPos p = CentreAndClamp(TRect{-601, -301, -300, 0}, 101, 51, TRect{-2000, -2000, 2000, 2000});
     EXPECT_EQ(p.X, -601 + 150 - 50);
     EXPECT_EQ(p.Y, -301 + 150 - 25);
 }
 
-TEST(DialogPlacement, NearRightEdgeMovesLeft)
-{
+TEST(DialogPlacement, NearRightEdgeMovesLeft) {
     const TDialogPos p = CentreAndClamp(TRect{700, 100, 1000, 400}, 585, 290, TRect{0, 0, 1024, 738});
     EXPECT_EQ(p.X, 1024 - 585);
     EXPECT_EQ(p.Y, 250 - 145);
 }
 
-TEST(DialogPlacement, NearBottomEdgeMovesUp)
-{
+TEST(DialogPlacement, NearBottomEdgeMovesUp) {
     const TDialogPos p = CentreAndClamp(TRect{100, 600, 700, 738}, 585, 290, TRect{0, 0, 1024, 738});
     EXPECT_EQ(p.Y, 738 - 290);
 }
 
-TEST(DialogPlacement, LargerThanWorkAreaEndsFlushRightAndBottom)
-{
+TEST(DialogPlacement, LargerThanWorkAreaEndsFlushRightAndBottom) {
     const TRect work{0, 0, 1024, 738};
     const TDialogPos p = CentreAndClamp(TRect{100, 100, 700, 500}, 1200, 800, work);
     EXPECT_EQ(p.X, 1024 - 1200);
     EXPECT_EQ(p.Y, 738 - 800);
 }
 
-TEST(DialogPlacement, NoParentGoesToWorkAreaTopLeft)
-{
+TEST(DialogPlacement, NoParentGoesToWorkAreaTopLeft) {
     const TRect none{0, 0, 0, 0};
     const TDialogPos p = CentreAndClamp(none, 585, 290, TRect{0, 0, 1024, 738});
     EXPECT_EQ(p.X, 0);
@@ -282,8 +262,7 @@ TEST(DialogPlacement, NoParentGoesToWorkAreaTopLeft)
     EXPECT_EQ(q.Y, 30);
 }
 
-TEST(DialogPlacement, ExtremeRectanglesDoNotOverflow)
-{
+TEST(DialogPlacement, ExtremeRectanglesDoNotOverflow) {
     const TRect huge{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
     const TDialogPos p = CentreAndClamp(huge, 585, 290, huge);
     EXPECT_EQ(p.X, -1 - 292);

@@ -91,12 +91,14 @@ TEST(DialogLayout, MessageTallerThanTheColumnKeepsItsHeight) {
 }
 
 TEST(DialogLayout, LabelHeightIsLargestOfTextColumnAndMinimum) {
-    struct Case { int32_t textHeight; size_t buttons; int32_t label; };
+    struct Case {
+        int32_t textHeight;
+        size_t buttons;
+        int32_t label;
+    };
     const Case cases[] = {
-        {0, 1, 32},   {31, 1, 32},  {32, 1, 32},  {33, 1, 33},
-        {13, 2, 32},  // T = 58, T - 32 = 26 < 32
-        {13, 3, 59},  {58, 3, 59},  {59, 3, 59},  {60, 3, 60},
-        {13, 5, 125}, // T = 157
+        {0, 1, 32},  {31, 1, 32}, {32, 1, 32}, {33, 1, 33}, {13, 2, 32},   // T = 58, T - 32 = 26 < 32
+        {13, 3, 59}, {58, 3, 59}, {59, 3, 59}, {60, 3, 60}, {13, 5, 125},  // T = 157
     };
     for (const Case& c : cases) {
         const std::vector<TSize> captions(c.buttons, TSize{20, 13});
@@ -107,13 +109,14 @@ TEST(DialogLayout, LabelHeightIsLargestOfTextColumnAndMinimum) {
 }
 
 TEST(DialogLayout, CaptionExtentsWidenAndHeightenEveryButton) {
-    struct Case { TSize caption; int32_t width; int32_t height; };
+    struct Case {
+        TSize caption;
+        int32_t width;
+        int32_t height;
+    };
     const Case cases[] = {
         {{33, 13}, 65, 25},  // 33 + 32 is not greater than 65
-        {{34, 13}, 66, 25},
-        {{120, 13}, 152, 25},
-        {{20, 14}, 65, 26},
-        {{20, 30}, 65, 42},
+        {{34, 13}, 66, 25}, {{120, 13}, 152, 25}, {{20, 14}, 65, 26}, {{20, 30}, 65, 42},
     };
     for (const Case& c : cases) {
         const TDialogLayout l = ComputeDialogLayout(Input({100, 13}, {{10, 13}, c.caption}, 4));
@@ -187,13 +190,13 @@ TEST(DialogPosition, KeptInTheWorkAreaOnlyWhereItWouldLeaveIt) {
         TWorkArea Area;
         TPoint32 Expected;
     } cases[] = {
-        {{697, 328}, 525, 424, {0, 0, 1920, 1080}, {697, 328}},      // centred over a centred dialog
-        {{-42, -69}, 525, 424, {0, 0, 1920, 1080}, {0, 0}},          // over a dialog at (0, 0)
-        {{1700, 900}, 525, 424, {0, 0, 1920, 1080}, {1395, 656}},    // past the right and bottom edges
-        {{100, 100}, 2500, 1200, {0, 0, 1920, 1080}, {0, 0}},        // larger than the area: top-left wins
-        {{-100, 10}, 525, 424, {-1920, 0, 0, 1050}, {-525, 10}},     // a monitor left of the primary
-        {{5, 5}, 525, 424, {0, 40, 1920, 1080}, {5, 40}},            // a task bar at the top
-        {{INT32_MAX, INT32_MIN}, 10, 10, {0, 0, 100, 100}, {90, 0}}, // no overflow
+        {{697, 328}, 525, 424, {0, 0, 1920, 1080}, {697, 328}},       // centred over a centred dialog
+        {{-42, -69}, 525, 424, {0, 0, 1920, 1080}, {0, 0}},           // over a dialog at (0, 0)
+        {{1700, 900}, 525, 424, {0, 0, 1920, 1080}, {1395, 656}},     // past the right and bottom edges
+        {{100, 100}, 2500, 1200, {0, 0, 1920, 1080}, {0, 0}},         // larger than the area: top-left wins
+        {{-100, 10}, 525, 424, {-1920, 0, 0, 1050}, {-525, 10}},      // a monitor left of the primary
+        {{5, 5}, 525, 424, {0, 40, 1920, 1080}, {5, 40}},             // a task bar at the top
+        {{INT32_MAX, INT32_MIN}, 10, 10, {0, 0, 100, 100}, {90, 0}},  // no overflow
     };
     for (const Case& c : cases) {
         const TPoint32 p = KeepInWorkArea(c.At, c.W, c.H, c.Area);
@@ -203,11 +206,14 @@ TEST(DialogPosition, KeptInTheWorkAreaOnlyWhereItWouldLeaveIt) {
 }
 
 TEST(DialogKeys, AcceleratorOfCaption) {
-    struct Case { const char* caption; char accel; };
+    struct Case {
+        const char* caption;
+        char accel;
+    };
     const Case cases[] = {
-        {"&OK", 'O'},        {"&Close", 'C'},    {"&More info", 'M'}, {"&Order now!", 'O'},
-        {"Save &as", 'A'},   {"&&Both", 0},      {"A && B &x", 'X'},  {"No marker", 0},
-        {"Trailing&", 0},    {"", 0},            {"&1st", '1'},       {"&a&b", 'A'},
+        {"&OK", 'O'},      {"&Close", 'C'}, {"&More info", 'M'}, {"&Order now!", 'O'},
+        {"Save &as", 'A'}, {"&&Both", 0},   {"A && B &x", 'X'},  {"No marker", 0},
+        {"Trailing&", 0},  {"", 0},         {"&1st", '1'},       {"&a&b", 'A'},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(AcceleratorOf(c.caption), c.accel) << c.caption;
@@ -241,7 +247,10 @@ TEST(DialogKeys, FocusMovesInTabOrderAndWraps) {
 }
 
 TEST(DialogRules, ResultFromModalResult) {
-    struct Case { int32_t modal; int32_t result; };
+    struct Case {
+        int32_t modal;
+        int32_t result;
+    };
     const Case cases[] = {{101, 1}, {102, 2}, {103, 3}, {100, 0}, {2, 0}, {1, 0}, {0, 0}, {-101, 0}};
     for (const Case& c : cases) {
         EXPECT_EQ(ResultFromModal(c.modal), c.result) << c.modal;
@@ -249,7 +258,10 @@ TEST(DialogRules, ResultFromModalResult) {
 }
 
 TEST(DialogRules, HelpFolder) {
-    struct Case { const char* path; const char* folder; };
+    struct Case {
+        const char* path;
+        const char* folder;
+    };
     const Case cases[] = {
         {"C:\\Program Files\\Kestrane\\help.chm", "C:\\Program Files\\Kestrane\\"},
         {"C:help.chm", "C:"},

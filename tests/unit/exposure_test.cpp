@@ -27,8 +27,7 @@ TEST(Exposure, FollowsTheBandsOwnSeededPlaces) {
         int32_t Movement;
         std::vector<TMovePlace> Expected;
     } cases[] = {
-        {0,
-         {{-20, 53, 264}, {340, 348, 90}, {700, 1155, 104}, {1060, 278, 120}, {-156, 141, 150}, {204, 121, 258}}},
+        {0, {{-20, 53, 264}, {340, 348, 90}, {700, 1155, 104}, {1060, 278, 120}, {-156, 141, 150}, {204, 121, 258}}},
         {1, {{-180, 53, 264}, {38, 469, 208}, {164, 278, 120}}},
     };
     for (const Case& c : cases) {
@@ -105,7 +104,7 @@ TEST(Exposure, LongestUnblankedCountsBothEndsOfTheRun) {
     setup.DurationSeconds = 2;
     const TExposureResult result = SimulateExposure(setup);
     EXPECT_EQ(result.Moves, 1);
-    EXPECT_EQ(result.Rows[0].LongestUnblankedMs, 0);       // black from the first moment
+    EXPECT_EQ(result.Rows[0].LongestUnblankedMs, 0);        // black from the first moment
     EXPECT_EQ(result.Rows[1000].LongestUnblankedMs, 2000);  // never black
     EXPECT_EQ(Summarize(result).Evenness, 0);
     EXPECT_EQ(Summarize(result).LongestUnblankedMs, 2000);

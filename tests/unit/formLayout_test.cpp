@@ -14,16 +14,14 @@
 
 namespace {
 
-TFormLayout ParseOk(const std::string& text)
-{
+TFormLayout ParseOk(const std::string& text) {
     TFormLayout layout;
     std::string error;
     EXPECT_TRUE(ParseFormLayout(text, layout, error)) << error;
     return layout;
 }
 
-std::string ParseError(const std::string& text)
-{
+std::string ParseError(const std::string& text) {
     TFormLayout layout;
     std::string error;
     EXPECT_FALSE(ParseFormLayout(text, layout, error)) << text;
@@ -31,8 +29,7 @@ std::string ParseError(const std::string& text)
 }
 
 // The stored value, or a marker when the item or the key is missing.
-std::string ValueOf(const TLayoutItem* item, const std::string& key)
-{
+std::string ValueOf(const TLayoutItem* item, const std::string& key) {
     if (item == nullptr) {
         return "<no item>";
     }
@@ -42,8 +39,7 @@ std::string ValueOf(const TLayoutItem* item, const std::string& key)
 
 // ---- format ----
 
-TEST(FormLayoutParse, FormAndComponentsInFileOrder)
-{
+TEST(FormLayoutParse, FormAndComponentsInFileOrder) {
     TFormLayout layout = ParseOk(
         "form frmTest caption=\"Test\" clientWidth=100\n"
         "image imgA left=1 top=2\n"
@@ -62,8 +58,7 @@ TEST(FormLayoutParse, FormAndComponentsInFileOrder)
     EXPECT_TRUE(layout.Components[2].Properties.empty());
 }
 
-TEST(FormLayoutParse, QuotedValuesAreStoredVerbatim)
-{
+TEST(FormLayoutParse, QuotedValuesAreStoredVerbatim) {
     TFormLayout layout = ParseOk(
         "form f\n"
         "label a caption=\" Preferences \"\n"
@@ -80,8 +75,7 @@ TEST(FormLayoutParse, QuotedValuesAreStoredVerbatim)
     EXPECT_EQ(ValueOf(layout.FindComponent("g"), "caption"), "\"");
 }
 
-TEST(FormLayoutParse, BareValuesEndAtBlanksAndMayBeEmpty)
-{
+TEST(FormLayoutParse, BareValuesEndAtBlanksAndMayBeEmpty) {
     TFormLayout layout = ParseOk("form f borderIcons= style=none\tfontStyle=bold,underline last=\n");
     EXPECT_EQ(ValueOf(&layout.Form, "borderIcons"), "");
     EXPECT_EQ(ValueOf(&layout.Form, "style"), "none");
@@ -90,8 +84,7 @@ TEST(FormLayoutParse, BareValuesEndAtBlanksAndMayBeEmpty)
     EXPECT_EQ(layout.Form.Properties.size(), 4u);
 }
 
-TEST(FormLayoutParse, CommentsBlankLinesCrLfAndBom)
-{
+TEST(FormLayoutParse, CommentsBlankLinesCrLfAndBom) {
     TFormLayout layout = ParseOk(
         "\xEF\xBB\xBF# header\r\n"
         "\r\n"
@@ -107,8 +100,7 @@ TEST(FormLayoutParse, CommentsBlankLinesCrLfAndBom)
     EXPECT_EQ(layout.Components[1].Name, "t");
 }
 
-TEST(FormLayoutParse, ParentNestsAndIsKeptApart)
-{
+TEST(FormLayoutParse, ParentNestsAndIsKeptApart) {
     TFormLayout layout = ParseOk(
         "form f\n"
         "groupBox g left=1\n"
@@ -128,8 +120,7 @@ TEST(FormLayoutParse, ParentNestsAndIsKeptApart)
     EXPECT_EQ(b->Parent, "");
 }
 
-TEST(FormLayoutParse, FindComponentOnlyFindsComponents)
-{
+TEST(FormLayoutParse, FindComponentOnlyFindsComponents) {
     TFormLayout layout = ParseOk("form f\nlabel a\n");
     EXPECT_NE(layout.FindComponent("a"), nullptr);
     EXPECT_EQ(layout.FindComponent("f"), nullptr);
@@ -143,8 +134,7 @@ struct TErrorCase {
     const char* reason;
 };
 
-TEST(FormLayoutParse, ErrorsNameTheLine)
-{
+TEST(FormLayoutParse, ErrorsNameTheLine) {
     const TErrorCase cases[] = {
         {"form f\nlabel a caption=\"open\n", "line 2: ", "unterminated"},
         {"form f\nlabel a caption=\"x\"\"\n", "line 2: ", "unterminated"},
@@ -175,8 +165,7 @@ TEST(FormLayoutParse, ErrorsNameTheLine)
     }
 }
 
-TEST(FormLayoutParse, FailureLeavesOutputUntouched)
-{
+TEST(FormLayoutParse, FailureLeavesOutputUntouched) {
     TFormLayout layout = ParseOk("form keep\nlabel a\n");
     std::string error;
     EXPECT_FALSE(ParseFormLayout("form other\nlabel b caption=\"\n", layout, error));
@@ -187,26 +176,38 @@ TEST(FormLayoutParse, FailureLeavesOutputUntouched)
 
 // ---- typed access ----
 
-TLayoutItem ItemWith(const std::string& value)
-{
+TLayoutItem ItemWith(const std::string& value) {
     TLayoutItem item;
     item.Properties.emplace_back("v", value);
     return item;
 }
 
-TEST(FormLayoutValues, IntParsesDecimalOrFallsBack)
-{
+TEST(FormLayoutValues, IntParsesDecimalOrFallsBack) {
     const struct {
         const char* value;
         int32_t expected;
     } cases[] = {
-        {"42", 42},         {"-7", -7},     {"+5", 5},          {"0", 0},
-        {"-0", 0},          {"007", 7},     {"2147483647", 2147483647},
-        {"-2147483648", INT32_MIN},         {"2147483648", -99},
-        {"-2147483649", -99},               {"99999999999999999999", -99},
-        {"12px", -99},      {"", -99},      {"-", -99},         {"+", -99},
-        {"+-3", -99},       {"--3", -99},   {" 3", -99},        {"3 ", -99},
-        {"0x10", -99},      {"1.5", -99},
+        {"42", 42},
+        {"-7", -7},
+        {"+5", 5},
+        {"0", 0},
+        {"-0", 0},
+        {"007", 7},
+        {"2147483647", 2147483647},
+        {"-2147483648", INT32_MIN},
+        {"2147483648", -99},
+        {"-2147483649", -99},
+        {"99999999999999999999", -99},
+        {"12px", -99},
+        {"", -99},
+        {"-", -99},
+        {"+", -99},
+        {"+-3", -99},
+        {"--3", -99},
+        {" 3", -99},
+        {"3 ", -99},
+        {"0x10", -99},
+        {"1.5", -99},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ItemWith(c.value).Int("v", -99), c.expected) << "'" << c.value << "'";
@@ -215,17 +216,16 @@ TEST(FormLayoutValues, IntParsesDecimalOrFallsBack)
     EXPECT_EQ(TLayoutItem().Int("v"), 0);
 }
 
-TEST(FormLayoutValues, BoolAcceptsTrueFalseOneZero)
-{
+TEST(FormLayoutValues, BoolAcceptsTrueFalseOneZero) {
     const struct {
         const char* value;
         bool fallback;
         bool expected;
     } cases[] = {
-        {"true", false, true},  {"TRUE", false, true},  {"True", false, true},  {"1", false, true},
-        {"false", true, false}, {"FALSE", true, false}, {"0", true, false},
-        {"yes", false, false},  {"yes", true, true},    {"", true, true},       {"", false, false},
-        {"2", true, true},      {"truex", false, false},
+        {"true", false, true},   {"TRUE", false, true},  {"True", false, true}, {"1", false, true},
+        {"false", true, false},  {"FALSE", true, false}, {"0", true, false},    {"yes", false, false},
+        {"yes", true, true},     {"", true, true},       {"", false, false},    {"2", true, true},
+        {"truex", false, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ItemWith(c.value).Bool("v", c.fallback), c.expected) << "'" << c.value << "'";
@@ -233,8 +233,7 @@ TEST(FormLayoutValues, BoolAcceptsTrueFalseOneZero)
     EXPECT_TRUE(ItemWith("false").Bool("absent", true));
 }
 
-TEST(FormLayoutValues, TextDistinguishesEmptyFromAbsent)
-{
+TEST(FormLayoutValues, TextDistinguishesEmptyFromAbsent) {
     TLayoutItem item = ItemWith("");
     EXPECT_EQ(item.Text("v", "fallback"), "");
     EXPECT_EQ(item.Text("w", "fallback"), "fallback");
@@ -243,8 +242,7 @@ TEST(FormLayoutValues, TextDistinguishesEmptyFromAbsent)
     EXPECT_EQ(item.Find("V"), nullptr);
 }
 
-TEST(FormLayoutValues, ListSplitsAtTheSeparator)
-{
+TEST(FormLayoutValues, ListSplitsAtTheSeparator) {
     EXPECT_EQ(ItemWith("1/2|1/3|1/4").List("v"), (std::vector<std::string>{"1/2", "1/3", "1/4"}));
     EXPECT_EQ(ItemWith("one").List("v"), (std::vector<std::string>{"one"}));
     EXPECT_EQ(ItemWith("a||b|").List("v"), (std::vector<std::string>{"a", "", "b", ""}));
@@ -255,8 +253,7 @@ TEST(FormLayoutValues, ListSplitsAtTheSeparator)
 
 // ---- the stored layouts of the program ----
 
-std::string ReadResource(const std::string& name)
-{
+std::string ReadResource(const std::string& name) {
     std::vector<std::string> candidates;
 #ifdef KESTRANE_SOURCE_DIR
     candidates.push_back(std::string(KESTRANE_SOURCE_DIR) + "/resources/" + name);
@@ -276,16 +273,14 @@ std::string ReadResource(const std::string& name)
     return "";
 }
 
-TFormLayout LoadLayout(const std::string& name)
-{
+TFormLayout LoadLayout(const std::string& name) {
     TFormLayout layout;
     std::string error;
     EXPECT_TRUE(ParseFormLayout(ReadResource(name), layout, error)) << name << ": " << error;
     return layout;
 }
 
-std::vector<std::string> Names(const TFormLayout& layout)
-{
+std::vector<std::string> Names(const TFormLayout& layout) {
     std::vector<std::string> names;
     for (const TLayoutItem& item : layout.Components) {
         names.push_back(item.Name);
@@ -293,8 +288,7 @@ std::vector<std::string> Names(const TFormLayout& layout)
     return names;
 }
 
-TEST(StoredSaverLayout, FormProperties)
-{
+TEST(StoredSaverLayout, FormProperties) {
     TFormLayout layout = LoadLayout("frmSaver.layout");
     const TLayoutItem& form = layout.Form;
     EXPECT_EQ(form.Name, "frmSaver");
@@ -313,8 +307,7 @@ TEST(StoredSaverLayout, FormProperties)
     EXPECT_EQ(form.Text("onEraseBackground"), "HandleEraseBackground");
 }
 
-TEST(StoredSaverLayout, ComponentsInCreationOrder)
-{
+TEST(StoredSaverLayout, ComponentsInCreationOrder) {
     TFormLayout layout = LoadLayout("frmSaver.layout");
     EXPECT_EQ(Names(layout), (std::vector<std::string>{"imgScreen", "imgLogo", "tmrMove", "tmrStop"}));
 
@@ -354,8 +347,7 @@ TEST(StoredSaverLayout, ComponentsInCreationOrder)
     }
 }
 
-TEST(StoredConfigLayout, FormProperties)
-{
+TEST(StoredConfigLayout, FormProperties) {
     TFormLayout layout = LoadLayout("frmConfig.layout");
     const TLayoutItem& form = layout.Form;
     EXPECT_EQ(form.Name, "frmConfig");
@@ -372,8 +364,7 @@ TEST(StoredConfigLayout, FormProperties)
     EXPECT_EQ(form.Text("onKeyPress"), "OnKeyPressAnywhere");
 }
 
-TEST(StoredConfigLayout, GradientStrip)
-{
+TEST(StoredConfigLayout, GradientStrip) {
     TFormLayout layout = LoadLayout("frmConfig.layout");
     const TLayoutItem* strip = layout.FindComponent("JvGradient1");
     ASSERT_NE(strip, nullptr);
@@ -449,8 +440,7 @@ const TControlRow kControls[] = {
      nullptr, nullptr, nullptr},
 };
 
-void ExpectStored(const TLayoutItem& item, const char* key, int32_t expected)
-{
+void ExpectStored(const TLayoutItem& item, const char* key, int32_t expected) {
     if (expected < 0) {
         EXPECT_EQ(item.Find(key), nullptr) << item.Name << "." << key;
     } else {
@@ -458,8 +448,7 @@ void ExpectStored(const TLayoutItem& item, const char* key, int32_t expected)
     }
 }
 
-void ExpectStored(const TLayoutItem& item, const char* key, const char* expected)
-{
+void ExpectStored(const TLayoutItem& item, const char* key, const char* expected) {
     if (expected == nullptr) {
         EXPECT_EQ(item.Find(key), nullptr) << item.Name << "." << key;
     } else {
@@ -468,8 +457,7 @@ void ExpectStored(const TLayoutItem& item, const char* key, const char* expected
     }
 }
 
-TEST(StoredConfigLayout, EveryControlOfTheDialog)
-{
+TEST(StoredConfigLayout, EveryControlOfTheDialog) {
     TFormLayout layout = LoadLayout("frmConfig.layout");
     EXPECT_EQ(layout.Components.size(), 1 + std::size(kControls));  // the strip and the table
     for (const TControlRow& row : kControls) {
@@ -491,8 +479,7 @@ TEST(StoredConfigLayout, EveryControlOfTheDialog)
     }
 }
 
-TEST(StoredConfigLayout, ControlSettings)
-{
+TEST(StoredConfigLayout, ControlSettings) {
     TFormLayout layout = LoadLayout("frmConfig.layout");
     const TLayoutItem* cover = layout.FindComponent("cbCoverArea");
     ASSERT_NE(cover, nullptr);
@@ -529,8 +516,7 @@ TEST(StoredConfigLayout, ControlSettings)
     EXPECT_EQ(ValueOf(layout.FindComponent("btnApply"), "enabled"), "false");
 }
 
-TEST(StoredConfigLayout, TabOrderFollowsCreationOrderInEachContainer)
-{
+TEST(StoredConfigLayout, TabOrderFollowsCreationOrderInEachContainer) {
     TFormLayout layout = LoadLayout("frmConfig.layout");
     std::map<std::string, std::vector<std::string>> byContainer;
     for (const TLayoutItem& item : layout.Components) {
@@ -547,8 +533,7 @@ TEST(StoredConfigLayout, TabOrderFollowsCreationOrderInEachContainer)
     EXPECT_EQ(byContainer.size(), 2u);
 }
 
-TEST(StoredConfigLayout, ContactBlockLiesOnTheStrip)
-{
+TEST(StoredConfigLayout, ContactBlockLiesOnTheStrip) {
     TFormLayout layout = LoadLayout("frmConfig.layout");
     const TLayoutItem* strip = layout.FindComponent("JvGradient1");
     ASSERT_NE(strip, nullptr);
@@ -584,8 +569,7 @@ TEST(StoredConfigLayout, ContactBlockLiesOnTheStrip)
     }
 }
 
-TEST(StoredConfigLayout, GroupBoxHoldsItsControls)
-{
+TEST(StoredConfigLayout, GroupBoxHoldsItsControls) {
     TFormLayout layout = LoadLayout("frmConfig.layout");
     const TLayoutItem* group = layout.FindComponent("GroupBox1");
     ASSERT_NE(group, nullptr);
@@ -599,18 +583,13 @@ TEST(StoredConfigLayout, GroupBoxHoldsItsControls)
 
 // ---- the maker's addresses ----
 
-std::string HostOf(const std::string& address)
-{
-    return address.substr(0, address.find('/'));
-}
+std::string HostOf(const std::string& address) { return address.substr(0, address.find('/')); }
 
-bool EndsWith(const std::string& text, const std::string& tail)
-{
+bool EndsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-TEST(MakerContact, AddressesHaveTheirForms)
-{
+TEST(MakerContact, AddressesHaveTheirForms) {
     const std::string mail = kMakerMail;
     const std::string site = kMakerSite;
     const std::string site2 = kMakerSite2;
@@ -630,21 +609,19 @@ TEST(MakerContact, AddressesHaveTheirForms)
 
 // ---- the logo bitmap ----
 
-uint32_t Le32(const std::string& data, size_t at)
-{
+uint32_t Le32(const std::string& data, size_t at) {
     return static_cast<uint32_t>(static_cast<unsigned char>(data[at])) |
            static_cast<uint32_t>(static_cast<unsigned char>(data[at + 1])) << 8 |
            static_cast<uint32_t>(static_cast<unsigned char>(data[at + 2])) << 16 |
            static_cast<uint32_t>(static_cast<unsigned char>(data[at + 3])) << 24;
 }
 
-TEST(StoredLogo, IsA200By44TrueColourBitmapWithBlackBottomLeft)
-{
+TEST(StoredLogo, IsA200By44TrueColourBitmapWithBlackBottomLeft) {
     std::string bmp = ReadResource("logo.bmp");
     ASSERT_GE(bmp.size(), 54u);
     EXPECT_EQ(bmp.substr(0, 2), "BM");
     uint32_t offset = Le32(bmp, 10);
-    EXPECT_EQ(Le32(bmp, 14), 40u);                      // BITMAPINFOHEADER
+    EXPECT_EQ(Le32(bmp, 14), 40u);                        // BITMAPINFOHEADER
     EXPECT_EQ(static_cast<int32_t>(Le32(bmp, 18)), 200);  // width
     EXPECT_EQ(static_cast<int32_t>(Le32(bmp, 22)), 44);   // height > 0: bottom-up
     EXPECT_EQ(static_cast<unsigned char>(bmp[28]), 24);   // bits per pixel

@@ -10,26 +10,21 @@ namespace {
 const TRgb Shadow{128, 128, 128};
 const TRgb Face{212, 208, 200};
 
-void ExpectColor(const TRgb& c, int r, int g, int b)
-{
+void ExpectColor(const TRgb& c, int r, int g, int b) {
     EXPECT_EQ(c.R, r);
     EXPECT_EQ(c.G, g);
     EXPECT_EQ(c.B, b);
 }
 
-TRgb FakeSysColor(int index)
-{
-    if (index == 15)
-        return Face;
-    if (index == 16)
-        return Shadow;
+TRgb FakeSysColor(int index) {
+    if (index == 15) return Face;
+    if (index == 16) return Shadow;
     return TRgb{static_cast<uint8_t>(index), 1, 2};
 }
 
 }  // namespace
 
-TEST(GradientBands, DialogStripHasTallBandsWhereRoundingGives)
-{
+TEST(GradientBands, DialogStripHasTallBandsWhereRoundingGives) {
     const auto bands = ComputeVerticalBands(202, 260, 256, Shadow, Face);
     ASSERT_EQ(bands.size(), 257u);
     for (int i = 0; i < 256; ++i) {
@@ -49,8 +44,7 @@ TEST(GradientBands, DialogStripHasTallBandsWhereRoundingGives)
     EXPECT_EQ(bands[256].FirstRow, 260);
 }
 
-TEST(GradientBands, DialogStripColours)
-{
+TEST(GradientBands, DialogStripColours) {
     const auto bands = ComputeVerticalBands(202, 260, 256, Shadow, Face);
     ASSERT_EQ(bands.size(), 257u);
     ExpectColor(bands[0].Color, 128, 128, 128);
@@ -59,8 +53,7 @@ TEST(GradientBands, DialogStripColours)
     ExpectColor(bands[256].Color, 212, 208, 200);
 }
 
-TEST(GradientBands, HalfwayRowsRoundToEven)
-{
+TEST(GradientBands, HalfwayRowsRoundToEven) {
     // H = 3, s = 2: the middle boundary is 1.5, which goes to 2.
     const auto bands = ComputeVerticalBands(1, 3, 2, Shadow, Face);
     ASSERT_EQ(bands.size(), 3u);
@@ -71,16 +64,14 @@ TEST(GradientBands, HalfwayRowsRoundToEven)
     EXPECT_EQ(five[0].EndRow, 2);
 }
 
-TEST(GradientBands, HalfwayColoursRoundToEven)
-{
+TEST(GradientBands, HalfwayColoursRoundToEven) {
     // 0 -> 1 over 2 steps: band 1 is 0.5, which goes to 0; 1 -> 2: band 1 is 1.5, goes to 2.
     auto bands = ComputeVerticalBands(1, 10, 2, TRgb{0, 1, 3}, TRgb{1, 2, 0});
     ASSERT_EQ(bands.size(), 3u);
     ExpectColor(bands[1].Color, 0, 2, 2);  // 3 -> 0: 1.5 goes to 2
 }
 
-TEST(GradientBands, DescendingColours)
-{
+TEST(GradientBands, DescendingColours) {
     const auto bands = ComputeVerticalBands(4, 4, 4, TRgb{255, 200, 10}, TRgb{0, 0, 0});
     ASSERT_EQ(bands.size(), 5u);
     ExpectColor(bands[0].Color, 255, 200, 10);
@@ -88,8 +79,7 @@ TEST(GradientBands, DescendingColours)
     ExpectColor(bands[4].Color, 0, 0, 0);
 }
 
-TEST(GradientBands, FewerRowsThanStepsGivesOneBandPerRow)
-{
+TEST(GradientBands, FewerRowsThanStepsGivesOneBandPerRow) {
     const auto bands = ComputeVerticalBands(202, 100, 256, Shadow, Face);
     ASSERT_EQ(bands.size(), 101u);
     for (int i = 0; i < 100; ++i) {
@@ -99,8 +89,7 @@ TEST(GradientBands, FewerRowsThanStepsGivesOneBandPerRow)
     ExpectColor(bands[0].Color, 128, 128, 128);
 }
 
-TEST(GradientBands, ZeroStepsFillsWithStartColour)
-{
+TEST(GradientBands, ZeroStepsFillsWithStartColour) {
     const auto bands = ComputeVerticalBands(202, 260, 0, Shadow, Face);
     ASSERT_EQ(bands.size(), 2u);
     EXPECT_EQ(bands[0].FirstRow, 0);
@@ -109,16 +98,14 @@ TEST(GradientBands, ZeroStepsFillsWithStartColour)
     EXPECT_EQ(bands[1].FirstRow, 260);
 }
 
-TEST(GradientBands, EmptyOrNegativeAreaGivesNothing)
-{
+TEST(GradientBands, EmptyOrNegativeAreaGivesNothing) {
     EXPECT_TRUE(ComputeVerticalBands(0, 260, 256, Shadow, Face).empty());
     EXPECT_TRUE(ComputeVerticalBands(202, 0, 256, Shadow, Face).empty());
     EXPECT_TRUE(ComputeVerticalBands(-5, 260, 256, Shadow, Face).empty());
     EXPECT_TRUE(ComputeVerticalBands(202, -1, 256, Shadow, Face).empty());
 }
 
-TEST(GradientBands, HugeHeightStaysBoundedAndInRange)
-{
+TEST(GradientBands, HugeHeightStaysBoundedAndInRange) {
     const int32_t h = INT32_MAX;
     const auto bands = ComputeVerticalBands(1, h, 65535, Shadow, Face);
     ASSERT_EQ(bands.size(), 65536u);
@@ -128,8 +115,7 @@ TEST(GradientBands, HugeHeightStaysBoundedAndInRange)
     EXPECT_EQ(bands[65535].EndRow, INT32_MAX);  // saturated, not wrapped
 }
 
-TEST(GradientBands, VisibleBandsCoverEveryRowOnceInOrder)
-{
+TEST(GradientBands, VisibleBandsCoverEveryRowOnceInOrder) {
     const std::vector<int> steps = {0, 1, 2, 3, 7, 100, 255, 256, 1000, 65535};
     for (int h = 1; h <= 700; h += (h < 50 ? 1 : 13)) {
         for (int st : steps) {
@@ -153,8 +139,7 @@ TEST(GradientBands, VisibleBandsCoverEveryRowOnceInOrder)
     }
 }
 
-TEST(ResolveColor, PlainColourBytes)
-{
+TEST(ResolveColor, PlainColourBytes) {
     ExpectColor(ResolveColor(0x00FF0000, FakeSysColor), 0, 0, 255);
     ExpectColor(ResolveColor(0, FakeSysColor), 0, 0, 0);
     ExpectColor(ResolveColor(0x00C8D0D4, FakeSysColor), 212, 208, 200);
@@ -162,8 +147,7 @@ TEST(ResolveColor, PlainColourBytes)
     ExpectColor(ResolveColor(0x7F010203, FakeSysColor), 3, 2, 1);
 }
 
-TEST(ResolveColor, SystemColourUsesLowByteAsIndex)
-{
+TEST(ResolveColor, SystemColourUsesLowByteAsIndex) {
     ExpectColor(ResolveColor(static_cast<int32_t>(0x80000010u), FakeSysColor), 128, 128, 128);
     ExpectColor(ResolveColor(static_cast<int32_t>(0x8000000Fu), FakeSysColor), 212, 208, 200);
     ExpectColor(ResolveColor(static_cast<int32_t>(0xFF0001FFu), FakeSysColor), 255, 1, 2);

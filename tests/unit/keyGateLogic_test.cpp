@@ -22,7 +22,7 @@ TEST(KeyGate, WhichKeysEndTheBand) {
     } rows[] = {
         {Down(kEnter), true},
         {Down(kControl), true},
-        {Down(0), true},  // a key without a virtual-key code still counts
+        {Down(0), true},                      // a key without a virtual-key code still counts
         {Down(kMenu, 0, true, true), false},  // Alt itself
         {Down(kC, 0, true, true), false},     // Alt+C
         {Down(kVkF10, 0, true), false},
@@ -75,7 +75,7 @@ TEST(KeyGate, HowLongTheHoldLastsAfterTheBandHasGone) {
         int64_t LastSeen, Now;
         bool Over;
     } rows[] = {
-        {true, 100, 150, true},       {false, 100, 1599, false},  {false, 100, 1600, true},
+        {true, 100, 150, true},       {false, 100, 1599, false},   {false, 100, 1600, true},
         {false, 29000, 30099, false}, {false, 29900, 30100, true},
     };
     for (const Row& row : rows) {

@@ -16,16 +16,14 @@ namespace {
 constexpr uint32_t kForeground = 0x80001234u;
 int g_fallbackCalls = 0;
 
-uint32_t FakeForeground()
-{
+uint32_t FakeForeground() {
     ++g_fallbackCalls;
     return kForeground;
 }
 
 const std::string kProgram = "\"C:\\Program Files\\Kestrane\\kestrane.scr\"";
 
-TParsedParams Parse(const std::string& line)
-{
+TParsedParams Parse(const std::string& line) {
     g_fallbackCalls = 0;
     return ParseCommandLine(line, &FakeForeground);
 }
@@ -41,35 +39,36 @@ struct SplitCase {
 
 class SplitTest : public ::testing::TestWithParam<SplitCase> {};
 
-TEST_P(SplitTest, Splits)
-{
+TEST_P(SplitTest, Splits) {
     EXPECT_EQ(SplitCommandLine(GetParam().line), GetParam().expected) << "line: " << GetParam().line;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, SplitTest,
-    ::testing::Values(
-        SplitCase{"", {}}, SplitCase{"   \t\r\n", {}}, SplitCase{"prog", {"prog"}},
-        SplitCase{"  prog   /s  ", {"prog", "/s"}},
-        SplitCase{"\"C:\\Program Files\\k.scr\" /p 12", {"C:\\Program Files\\k.scr", "/p", "12"}},
-        // Every character up to the blank separates, control characters included.
-        SplitCase{"prog\t/s\x01" "1\x1f" "2", {"prog", "/s", "1", "2"}},
-        SplitCase{std::string("prog\0/s", 7), {"prog", "/s"}},
-        // DEL and bytes above 127 are ordinary characters.
-        SplitCase{"prog /s\x7f\xa0\xff", {"prog", "/s\x7f\xa0\xff"}},
-        // Quotes group and vanish wherever they stand.
-        SplitCase{"prog a\"b c\"d", {"prog", "ab cd"}}, SplitCase{"prog a\"\"b", {"prog", "ab"}},
-        SplitCase{"prog \"/p\" \" 12\"", {"prog", "/p", " 12"}},
-        SplitCase{"prog \"unterminated  x", {"prog", "unterminated  x"}},
-        // An empty pair at the start of an argument is skipped, blanks after it too.
-        SplitCase{"prog \"\" /s", {"prog", "/s"}}, SplitCase{"prog \"\"/s", {"prog", "/s"}},
-        SplitCase{"prog \"\"\"\" \"\" /s", {"prog", "/s"}}, SplitCase{"\"\" prog /s", {"prog", "/s"}},
-        SplitCase{"prog \"\"\"/s\"", {"prog", "/s"}},
-        // Counting ends at the first empty argument.
-        SplitCase{"prog /s \"\"", {"prog", "/s"}}, SplitCase{"prog /s \"", {"prog", "/s"}},
-        SplitCase{"prog /s \"\"\"", {"prog", "/s"}}, SplitCase{"\"\"", {}},
-        // A quoted stretch can hold a control character or a blank-only argument.
-        SplitCase{"prog \" \" x", {"prog", " ", "x"}}, SplitCase{"prog \"a\tb\"", {"prog", "a\tb"}}));
+    ::testing::Values(SplitCase{"", {}}, SplitCase{"   \t\r\n", {}}, SplitCase{"prog", {"prog"}},
+                      SplitCase{"  prog   /s  ", {"prog", "/s"}},
+                      SplitCase{"\"C:\\Program Files\\k.scr\" /p 12", {"C:\\Program Files\\k.scr", "/p", "12"}},
+                      // Every character up to the blank separates, control characters included.
+                      SplitCase{"prog\t/s\x01"
+                                "1\x1f"
+                                "2",
+                                {"prog", "/s", "1", "2"}},
+                      SplitCase{std::string("prog\0/s", 7), {"prog", "/s"}},
+                      // DEL and bytes above 127 are ordinary characters.
+                      SplitCase{"prog /s\x7f\xa0\xff", {"prog", "/s\x7f\xa0\xff"}},
+                      // Quotes group and vanish wherever they stand.
+                      SplitCase{"prog a\"b c\"d", {"prog", "ab cd"}}, SplitCase{"prog a\"\"b", {"prog", "ab"}},
+                      SplitCase{"prog \"/p\" \" 12\"", {"prog", "/p", " 12"}},
+                      SplitCase{"prog \"unterminated  x", {"prog", "unterminated  x"}},
+                      // An empty pair at the start of an argument is skipped, blanks after it too.
+                      SplitCase{"prog \"\" /s", {"prog", "/s"}}, SplitCase{"prog \"\"/s", {"prog", "/s"}},
+                      SplitCase{"prog \"\"\"\" \"\" /s", {"prog", "/s"}}, SplitCase{"\"\" prog /s", {"prog", "/s"}},
+                      SplitCase{"prog \"\"\"/s\"", {"prog", "/s"}},
+                      // Counting ends at the first empty argument.
+                      SplitCase{"prog /s \"\"", {"prog", "/s"}}, SplitCase{"prog /s \"", {"prog", "/s"}},
+                      SplitCase{"prog /s \"\"\"", {"prog", "/s"}}, SplitCase{"\"\"", {}},
+                      // A quoted stretch can hold a control character or a blank-only argument.
+                      SplitCase{"prog \" \" x", {"prog", " ", "x"}}, SplitCase{"prog \"a\tb\"", {"prog", "a\tb"}}));
 
 // ---- integer values ----
 
@@ -81,8 +80,7 @@ struct IntCase {
 
 class ReadIntTest : public ::testing::TestWithParam<IntCase> {};
 
-TEST_P(ReadIntTest, Reads)
-{
+TEST_P(ReadIntTest, Reads) {
     const IntCase& c = GetParam();
     uint32_t bits = 0xDEADBEEFu;
     EXPECT_EQ(TryReadInt32(c.text, bits), c.valid) << "text: \"" << c.text << "\"";
@@ -98,25 +96,26 @@ INSTANTIATE_TEST_SUITE_P(
         IntCase{"2147483647", true, 0x7FFFFFFFu}, IntCase{"-2147483648", true, 0x80000000u},
         IntCase{"2147483648", true, 0x80000000u}, IntCase{"-2147483649", false, 0},
         IntCase{"4294967295", true, 0xFFFFFFFFu}, IntCase{"+4294967295", true, 0xFFFFFFFFu},
-        IntCase{"4294901802", true, 0xFFFF002Au}, IntCase{"-4294967295", false, 0},
-        IntCase{"4294967296", false, 0}, IntCase{"99999999999999999999999999999", false, 0},
-        IntCase{"$FF", true, 255}, IntCase{"$ff", true, 255}, IntCase{"x1c", true, 28}, IntCase{"X1C", true, 28},
-        IntCase{"0x1C", true, 28}, IntCase{"0X1c", true, 28}, IntCase{"0X1", true, 1},
-        IntCase{"$FFFFFFFF", true, 0xFFFFFFFFu}, IntCase{"$80000000", true, 0x80000000u},
+        IntCase{"4294901802", true, 0xFFFF002Au}, IntCase{"-4294967295", false, 0}, IntCase{"4294967296", false, 0},
+        IntCase{"99999999999999999999999999999", false, 0}, IntCase{"$FF", true, 255}, IntCase{"$ff", true, 255},
+        IntCase{"x1c", true, 28}, IntCase{"X1C", true, 28}, IntCase{"0x1C", true, 28}, IntCase{"0X1c", true, 28},
+        IntCase{"0X1", true, 1}, IntCase{"$FFFFFFFF", true, 0xFFFFFFFFu}, IntCase{"$80000000", true, 0x80000000u},
         IntCase{"-$1", true, 0xFFFFFFFFu}, IntCase{"-$FFFFFFFF", true, 1}, IntCase{"+0x10", true, 16},
         IntCase{" -0x10", true, 0xFFFFFFF0u}, IntCase{"$00000000000FFFFFFFF", true, 0xFFFFFFFFu},
         IntCase{"$100000000", false, 0}, IntCase{"0x123456789", false, 0},
         // Not numbers at all.
         IntCase{"", false, 0}, IntCase{"   ", false, 0}, IntCase{"-", false, 0}, IntCase{"+", false, 0},
         IntCase{"$", false, 0}, IntCase{"0x", false, 0}, IntCase{"x", false, 0}, IntCase{"-$", false, 0},
-        IntCase{"12 ", false, 0}, IntCase{"\t12", false, 0}, IntCase{"- 12", false, 0},
-        IntCase{"+-12", false, 0}, IntCase{"--12", false, 0}, IntCase{"12a", false, 0},
-        IntCase{"FF", false, 0}, IntCase{"$FG", false, 0}, IntCase{"00x1", false, 0}, IntCase{"0$1", false, 0},
-        IntCase{"$-1", false, 0}, IntCase{"1.0", false, 0}, IntCase{"1e3", false, 0}, IntCase{"abc", false, 0},
-        IntCase{"\xb9", false, 0}, IntCase{std::string("1\0" "2", 3), false, 0}));
+        IntCase{"12 ", false, 0}, IntCase{"\t12", false, 0}, IntCase{"- 12", false, 0}, IntCase{"+-12", false, 0},
+        IntCase{"--12", false, 0}, IntCase{"12a", false, 0}, IntCase{"FF", false, 0}, IntCase{"$FG", false, 0},
+        IntCase{"00x1", false, 0}, IntCase{"0$1", false, 0}, IntCase{"$-1", false, 0}, IntCase{"1.0", false, 0},
+        IntCase{"1e3", false, 0}, IntCase{"abc", false, 0}, IntCase{"\xb9", false, 0},
+        IntCase{std::string("1\0"
+                            "2",
+                            3),
+                false, 0}));
 
-TEST(ReadInt, DecimalAgreesWithFormattingOverWideRange)
-{
+TEST(ReadInt, DecimalAgreesWithFormattingOverWideRange) {
     std::mt19937_64 rng(12345);
     for (int i = 0; i < 20000; ++i) {
         // Mostly near the 32-bit limits, some far beyond.
@@ -132,8 +131,7 @@ TEST(ReadInt, DecimalAgreesWithFormattingOverWideRange)
     }
 }
 
-TEST(ReadInt, HexAgreesWithFormatting)
-{
+TEST(ReadInt, HexAgreesWithFormatting) {
     std::mt19937 rng(777);
     const char* markers[] = {"$", "x", "X", "0x", "0X"};
     for (int i = 0; i < 20000; ++i) {
@@ -168,8 +166,7 @@ struct ParseCase {
 
 class ParseTableTest : public ::testing::TestWithParam<ParseCase> {};
 
-TEST_P(ParseTableTest, MatchesExample)
-{
+TEST_P(ParseTableTest, MatchesExample) {
     const ParseCase& c = GetParam();
     const TParsedParams p = Parse(kProgram + " " + c.args);
     EXPECT_EQ(p.Mode, c.mode) << "args: " << c.args;
@@ -203,13 +200,12 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"/c x1c", "C", 28, false}, ParseCase{"/p 0", "P", 0, false}, ParseCase{"/p \"\"", "P", 0, true},
         ParseCase{"/p \" 12\"", "P", 12, false}, ParseCase{"/p \"12 \"", "P", 0, false},
         ParseCase{"/p 4294967295", "P", 0xFFFFFFFFu, false}, ParseCase{"/p 4294967296", "P", 0, false},
-        ParseCase{"/p 2147483648", "P", 0x80000000u, false}, ParseCase{"/c:4294901802", "C", 0xFFFF002Au, false}, ParseCase{"/p $FFFFFFFF", "P", 0xFFFFFFFFu, false},
-        ParseCase{"/p -2147483648", "P", 0x80000000u, false}, ParseCase{"/p 12 34", "P", 12, false},
-        ParseCase{"/ s", "", 0, false}, ParseCase{"/p:99 12", "P", 12, false},
+        ParseCase{"/p 2147483648", "P", 0x80000000u, false}, ParseCase{"/c:4294901802", "C", 0xFFFF002Au, false},
+        ParseCase{"/p $FFFFFFFF", "P", 0xFFFFFFFFu, false}, ParseCase{"/p -2147483648", "P", 0x80000000u, false},
+        ParseCase{"/p 12 34", "P", 12, false}, ParseCase{"/ s", "", 0, false}, ParseCase{"/p:99 12", "P", 12, false},
         ParseCase{"\"\" /s 5", "S", 5, false}));
 
-TEST(Parse, NoProgramNoArguments)
-{
+TEST(Parse, NoProgramNoArguments) {
     for (const std::string line : {"", "   ", "\"\""}) {
         const TParsedParams p = Parse(line);
         EXPECT_EQ(p.Mode, "C");
@@ -219,15 +215,13 @@ TEST(Parse, NoProgramNoArguments)
     }
 }
 
-TEST(Parse, NullFallbackGivesZero)
-{
+TEST(Parse, NullFallbackGivesZero) {
     const TParsedParams p = ParseCommandLine("prog /s", nullptr);
     EXPECT_EQ(p.Mode, "S");
     EXPECT_EQ(p.TargetWnd, 0u);
 }
 
-TEST(Parse, VeryLongLines)
-{
+TEST(Parse, VeryLongLines) {
     const std::string junk(1 << 20, 'x');
     TParsedParams p = Parse("prog /s" + junk);
     EXPECT_EQ(p.Mode, "S");
@@ -250,8 +244,7 @@ TEST(Parse, VeryLongLines)
     EXPECT_EQ(g_fallbackCalls, 0);
 }
 
-TEST(Parse, HandleWidensBySignExtension)
-{
+TEST(Parse, HandleWidensBySignExtension) {
     EXPECT_EQ(HandleFromWnd32(0), 0);
     EXPECT_EQ(HandleFromWnd32(0x1234u), 0x1234);
     EXPECT_EQ(HandleFromWnd32(0x7FFFFFFFu), INT32_MAX);
@@ -259,8 +252,7 @@ TEST(Parse, HandleWidensBySignExtension)
     EXPECT_EQ(HandleFromWnd32(0x80000000u), static_cast<intptr_t>(INT32_MIN));
 }
 
-TEST(ParseParams, SetsGlobalsFromSystem)
-{
+TEST(ParseParams, SetsGlobalsFromSystem) {
     fakeSystem::Reset();
     Mode.clear();
     TargetWnd = 0;
@@ -278,8 +270,7 @@ TEST(ParseParams, SetsGlobalsFromSystem)
     EXPECT_EQ(fakeSystem::ForegroundWindowCalls(), 1);
 }
 
-TEST(ParseParams, NoArgumentsLeaveTargetAlone)
-{
+TEST(ParseParams, NoArgumentsLeaveTargetAlone) {
     fakeSystem::Reset();
     Mode = "X";
     TargetWnd = 77;
@@ -295,8 +286,7 @@ TEST(ParseParams, NoArgumentsLeaveTargetAlone)
 // ---- randomised ----
 
 // Writes args so that SplitCommandLine must give them back, in varied spellings.
-std::string EncodeArgs(const Args& args, std::mt19937& rng)
-{
+std::string EncodeArgs(const Args& args, std::mt19937& rng) {
     const std::string separators = " \t\r\n\x01\x1f";
     auto separatorRun = [&]() {
         std::string run;
@@ -315,43 +305,40 @@ std::string EncodeArgs(const Args& args, std::mt19937& rng)
             }
         }
         switch (rng() % 3) {
-        case 0:
-            line += "\"" + arg + "\"";
-            break;
-        case 1:
-            for (char c : arg) {
-                if (static_cast<unsigned char>(c) <= ' ' || rng() % 8 == 0) {
-                    line += std::string("\"") + c + "\"";
-                } else {
-                    line += c;
+            case 0: line += "\"" + arg + "\""; break;
+            case 1:
+                for (char c : arg) {
+                    if (static_cast<unsigned char>(c) <= ' ' || rng() % 8 == 0) {
+                        line += std::string("\"") + c + "\"";
+                    } else {
+                        line += c;
+                    }
                 }
-            }
-            break;
-        default: {
-            bool plain = true;
-            for (char c : arg) {
-                plain = plain && static_cast<unsigned char>(c) > ' ';
-            }
-            if (!plain) {
-                line += "\"" + arg + "\"";
+                break;
+            default: {
+                bool plain = true;
+                for (char c : arg) {
+                    plain = plain && static_cast<unsigned char>(c) > ' ';
+                }
+                if (!plain) {
+                    line += "\"" + arg + "\"";
+                    break;
+                }
+                for (char c : arg) {
+                    line += c;
+                    if (rng() % 10 == 0) {
+                        line += "\"\"";
+                    }
+                }
                 break;
             }
-            for (char c : arg) {
-                line += c;
-                if (rng() % 10 == 0) {
-                    line += "\"\"";
-                }
-            }
-            break;
-        }
         }
         line += separatorRun();
     }
     return line;
 }
 
-std::string RandomArg(std::mt19937& rng)
-{
+std::string RandomArg(std::mt19937& rng) {
     const std::string common = "/-:sSpPlLcCaA0123456789xX$fF \t";
     std::string arg;
     const int length = 1 + static_cast<int>(rng() % 12);
@@ -365,8 +352,7 @@ std::string RandomArg(std::mt19937& rng)
     return arg;
 }
 
-TEST(SplitRandom, GivesBackEncodedArguments)
-{
+TEST(SplitRandom, GivesBackEncodedArguments) {
     std::mt19937 rng(20240601);
     for (int i = 0; i < 20000; ++i) {
         Args args;
@@ -379,8 +365,7 @@ TEST(SplitRandom, GivesBackEncodedArguments)
     }
 }
 
-TEST(ParseRandom, RawLinesKeepTheRules)
-{
+TEST(ParseRandom, RawLinesKeepTheRules) {
     std::mt19937 rng(4711);
     const std::string alphabet = "/-:\"sSpPlLcCaAzZ0123456789xX$fF   \t";
     for (int i = 0; i < 50000; ++i) {
@@ -436,24 +421,16 @@ TEST(ParseRandom, RawLinesKeepTheRules)
 // Mode letters that are no hexadecimal digit, marker or separator.
 const char kLetters[] = {'s', 'S', 'p', 'P', 'l', 'L', 'q', 'Z'};
 
-std::string NumberText(uint32_t v, std::mt19937& rng)
-{
+std::string NumberText(uint32_t v, std::mt19937& rng) {
     char text[32];
     switch (rng() % 3) {
-    case 0:
-        snprintf(text, sizeof text, "%u", static_cast<unsigned>(v & 0x7FFFFFFFu));
-        return text;
-    case 1:
-        snprintf(text, sizeof text, "$%X", static_cast<unsigned>(v));
-        return text;
-    default:
-        snprintf(text, sizeof text, (rng() & 1) ? "0x%x" : "x%X", static_cast<unsigned>(v));
-        return text;
+        case 0: snprintf(text, sizeof text, "%u", static_cast<unsigned>(v & 0x7FFFFFFFu)); return text;
+        case 1: snprintf(text, sizeof text, "$%X", static_cast<unsigned>(v)); return text;
+        default: snprintf(text, sizeof text, (rng() & 1) ? "0x%x" : "x%X", static_cast<unsigned>(v)); return text;
     }
 }
 
-uint32_t NumberValue(const std::string& text)
-{
+uint32_t NumberValue(const std::string& text) {
     for (const std::string marker : {"$", "0x", "0X", "x", "X"}) {
         if (text.rfind(marker, 0) == 0) {
             return static_cast<uint32_t>(std::stoul(text.substr(marker.size()), nullptr, 16));
@@ -462,8 +439,7 @@ uint32_t NumberValue(const std::string& text)
     return static_cast<uint32_t>(std::stoul(text, nullptr, 10));
 }
 
-TEST(ParseRandom, GluedNumberSurvivesSlashesAndDashes)
-{
+TEST(ParseRandom, GluedNumberSurvivesSlashesAndDashes) {
     std::mt19937 rng(99);
     for (int i = 0; i < 20000; ++i) {
         const char letter = kLetters[rng() % sizeof kLetters];
@@ -483,8 +459,7 @@ TEST(ParseRandom, GluedNumberSurvivesSlashesAndDashes)
     }
 }
 
-TEST(ParseRandom, SecondArgumentIsReadAsIs)
-{
+TEST(ParseRandom, SecondArgumentIsReadAsIs) {
     std::mt19937 rng(31337);
     for (int i = 0; i < 20000; ++i) {
         const uint32_t v = rng();
@@ -498,8 +473,8 @@ TEST(ParseRandom, SecondArgumentIsReadAsIs)
             number += "g";  // no longer a number
             value = 0;
         }
-        const std::string line = "prog /" + std::string(1, kLetters[rng() % sizeof kLetters]) + " " + number +
-                                 ((rng() & 1) ? " 1 2 3" : "");
+        const std::string line =
+            "prog /" + std::string(1, kLetters[rng() % sizeof kLetters]) + " " + number + ((rng() & 1) ? " 1 2 3" : "");
         const TParsedParams p = Parse(line);
         ASSERT_EQ(p.TargetWnd, value) << line;
         ASSERT_EQ(g_fallbackCalls, 0) << line;

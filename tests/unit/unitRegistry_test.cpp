@@ -28,9 +28,7 @@ const std::string ReadFailure =
 const std::string WriteFailure =
     "Could not write screen saver preferences\rto Registry.\r\rPlease check your user's privileges.";
 
-std::vector<uint8_t> Bytes(const std::string& s) {
-    return std::vector<uint8_t>(s.begin(), s.end());
-}
+std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
 
 class SettingsStore : public ::testing::Test {
 protected:
@@ -89,8 +87,7 @@ protected:
         ASSERT_NE(v, nullptr) << name;
         EXPECT_EQ(v->Type, RegDword) << name;
         const std::vector<uint8_t> le = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-                                         static_cast<uint8_t>(value >> 16),
-                                         static_cast<uint8_t>(value >> 24)};
+                                         static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
         EXPECT_EQ(v->Data, le) << name;
     }
 
@@ -176,7 +173,12 @@ TEST_F(SettingsStore, DrawBordersTwoLoadsTrueAndSavesOne) {
 }
 
 TEST_F(SettingsStore, IntegersAreNotClamped) {
-    struct Case { uint32_t cover; uint32_t time; uint32_t move; int32_t c, t, m; };
+    struct Case {
+        uint32_t cover;
+        uint32_t time;
+        uint32_t move;
+        int32_t c, t, m;
+    };
     const Case cases[] = {
         {9, 0, 2, 9, 0, 2},
         {0xFFFFFFFFu, 0x80000000u, 0x7FFFFFFFu, -1, INT32_MIN, INT32_MAX},
@@ -390,8 +392,8 @@ TEST_F(SettingsStore, SaveWritesSixValuesInOrderWithTheirTypes) {
     Cfg.KeepClearTop = 40;  // not the dialog's: never written
     SaveCfg();
     EXPECT_TRUE(FakeDialogCalls().empty());
-    const std::vector<std::string> order = {"CoverArea", "TransitionTime", "MovementType",
-                                            "DrawBorders", "TextLine1", "TextLine2"};
+    const std::vector<std::string> order = {"CoverArea",   "TransitionTime", "MovementType",
+                                            "DrawBorders", "TextLine1",      "TextLine2"};
     EXPECT_EQ(Reg.WriteLog(), order);
     ExpectDword("CoverArea", 0xFFFFFFFBu);
     ExpectDword("TransitionTime", 4);
@@ -429,8 +431,7 @@ TEST_F(SettingsStore, RefusedWriteStopsTheSaveAndKeepsEarlierValues) {
     Cfg.TextLine2 = "new two";
     SaveCfg();
     ExpectDialog(WriteFailure);
-    const std::vector<std::string> written = {"CoverArea", "TransitionTime", "MovementType",
-                                              "DrawBorders"};
+    const std::vector<std::string> written = {"CoverArea", "TransitionTime", "MovementType", "DrawBorders"};
     EXPECT_EQ(Reg.WriteLog(), written);
     ExpectDword("CoverArea", 2);
     EXPECT_EQ(Reg.FindValue(Key, "TextLine1"), nullptr);
@@ -520,56 +521,127 @@ TEST_P(SettingSources, TheFirstSourceThatHasAValueWins) {
 
 using S = TSettingSource;
 const TSourceCase SourceCases[] = {
-    {"all five", {{MachinePolicy, "CoverArea", RegDword, Le(0)}, {UserPolicy, "CoverArea", RegDword, Le(1)},
-                  {Key, "CoverArea", RegDword, Le(2)}, {MachineRecommended, "CoverArea", RegDword, Le(3)},
-                  {UserRecommended, "CoverArea", RegDword, Le(4)}},
-     0, DefaultLine1, S::MachinePolicy, S::Default, false},
-    {"user policy over own", {{UserPolicy, "CoverArea", RegDword, Le(1)}, {Key, "CoverArea", RegDword, Le(2)},
-                              {MachineRecommended, "CoverArea", RegDword, Le(3)}},
-     1, DefaultLine1, S::UserPolicy, S::Default, false},
-    {"own over recommendations", {{Key, "CoverArea", RegDword, Le(2)},
-                                  {MachineRecommended, "CoverArea", RegDword, Le(3)},
-                                  {UserRecommended, "CoverArea", RegDword, Le(0)}},
-     2, DefaultLine1, S::Own, S::Default, false},
-    {"machine recommendation over the user's", {{MachineRecommended, "CoverArea", RegDword, Le(3)},
-                                                {UserRecommended, "CoverArea", RegDword, Le(0)}},
-     3, DefaultLine1, S::RecommendedForMachine, S::Default, false},
-    {"the user's recommendation alone", {{UserRecommended, "CoverArea", RegDword, Le(0)}},
-     0, DefaultLine1, S::RecommendedForUser, S::Default, false},
+    {"all five",
+     {{MachinePolicy, "CoverArea", RegDword, Le(0)},
+      {UserPolicy, "CoverArea", RegDword, Le(1)},
+      {Key, "CoverArea", RegDword, Le(2)},
+      {MachineRecommended, "CoverArea", RegDword, Le(3)},
+      {UserRecommended, "CoverArea", RegDword, Le(4)}},
+     0,
+     DefaultLine1,
+     S::MachinePolicy,
+     S::Default,
+     false},
+    {"user policy over own",
+     {{UserPolicy, "CoverArea", RegDword, Le(1)},
+      {Key, "CoverArea", RegDword, Le(2)},
+      {MachineRecommended, "CoverArea", RegDword, Le(3)}},
+     1,
+     DefaultLine1,
+     S::UserPolicy,
+     S::Default,
+     false},
+    {"own over recommendations",
+     {{Key, "CoverArea", RegDword, Le(2)},
+      {MachineRecommended, "CoverArea", RegDword, Le(3)},
+      {UserRecommended, "CoverArea", RegDword, Le(0)}},
+     2,
+     DefaultLine1,
+     S::Own,
+     S::Default,
+     false},
+    {"machine recommendation over the user's",
+     {{MachineRecommended, "CoverArea", RegDword, Le(3)}, {UserRecommended, "CoverArea", RegDword, Le(0)}},
+     3,
+     DefaultLine1,
+     S::RecommendedForMachine,
+     S::Default,
+     false},
+    {"the user's recommendation alone",
+     {{UserRecommended, "CoverArea", RegDword, Le(0)}},
+     0,
+     DefaultLine1,
+     S::RecommendedForUser,
+     S::Default,
+     false},
     {"nothing anywhere", {}, 1, DefaultLine1, S::Default, S::Default, false},
-    {"machine policy with the middle missing", {{MachinePolicy, "CoverArea", RegDword, Le(2)},
-                                                {UserRecommended, "CoverArea", RegDword, Le(0)}},
-     2, DefaultLine1, S::MachinePolicy, S::Default, false},
-    {"each value on its own", {{MachinePolicy, "CoverArea", RegDword, Le(3)},
-                               {UserPolicy, "TextLine1", RegSz, Sz("user policy")},
-                               {Key, "TextLine1", RegSz, Sz("own")}},
-     3, "user policy", S::MachinePolicy, S::UserPolicy, false},
-    {"machine policy as text falls to the user policy", {{MachinePolicy, "CoverArea", RegSz, Sz("3")},
-                                                         {UserPolicy, "CoverArea", RegDword, Le(0)}},
-     0, DefaultLine1, S::UserPolicy, S::Default, false},
-    {"an eight-byte policy falls to the own value", {{MachinePolicy, "CoverArea", RegDword, std::vector<uint8_t>(8, 1)},
-                                                     {Key, "CoverArea", RegDword, Le(2)}},
-     2, DefaultLine1, S::Own, S::Default, false},
-    {"binary and qword policies fall to the recommendation", {{MachinePolicy, "CoverArea", RegBinary, Le(2)},
-                                                              {UserPolicy, "CoverArea", platform::RegQword,
-                                                               std::vector<uint8_t>(8, 0)},
-                                                              {MachineRecommended, "CoverArea", RegDword, Le(3)}},
-     3, DefaultLine1, S::RecommendedForMachine, S::Default, false},
-    {"a damaged policy does not stop the next value", {{MachinePolicy, "CoverArea", RegSz, Sz("x")},
-                                                       {MachinePolicy, "TextLine1", RegExpandSz, Sz("%PATH%")}},
-     1, "%PATH%", S::Default, S::MachinePolicy, false},
-    {"a text policy of the wrong type falls to the own text", {{MachinePolicy, "TextLine1", RegDword, Le(1)},
-                                                               {Key, "TextLine1", RegSz, Sz("own")}},
-     1, "own", S::Default, S::Own, false},
+    {"machine policy with the middle missing",
+     {{MachinePolicy, "CoverArea", RegDword, Le(2)}, {UserRecommended, "CoverArea", RegDword, Le(0)}},
+     2,
+     DefaultLine1,
+     S::MachinePolicy,
+     S::Default,
+     false},
+    {"each value on its own",
+     {{MachinePolicy, "CoverArea", RegDword, Le(3)},
+      {UserPolicy, "TextLine1", RegSz, Sz("user policy")},
+      {Key, "TextLine1", RegSz, Sz("own")}},
+     3,
+     "user policy",
+     S::MachinePolicy,
+     S::UserPolicy,
+     false},
+    {"machine policy as text falls to the user policy",
+     {{MachinePolicy, "CoverArea", RegSz, Sz("3")}, {UserPolicy, "CoverArea", RegDword, Le(0)}},
+     0,
+     DefaultLine1,
+     S::UserPolicy,
+     S::Default,
+     false},
+    {"an eight-byte policy falls to the own value",
+     {{MachinePolicy, "CoverArea", RegDword, std::vector<uint8_t>(8, 1)}, {Key, "CoverArea", RegDword, Le(2)}},
+     2,
+     DefaultLine1,
+     S::Own,
+     S::Default,
+     false},
+    {"binary and qword policies fall to the recommendation",
+     {{MachinePolicy, "CoverArea", RegBinary, Le(2)},
+      {UserPolicy, "CoverArea", platform::RegQword, std::vector<uint8_t>(8, 0)},
+      {MachineRecommended, "CoverArea", RegDword, Le(3)}},
+     3,
+     DefaultLine1,
+     S::RecommendedForMachine,
+     S::Default,
+     false},
+    {"a damaged policy does not stop the next value",
+     {{MachinePolicy, "CoverArea", RegSz, Sz("x")}, {MachinePolicy, "TextLine1", RegExpandSz, Sz("%PATH%")}},
+     1,
+     "%PATH%",
+     S::Default,
+     S::MachinePolicy,
+     false},
+    {"a text policy of the wrong type falls to the own text",
+     {{MachinePolicy, "TextLine1", RegDword, Le(1)}, {Key, "TextLine1", RegSz, Sz("own")}},
+     1,
+     "own",
+     S::Default,
+     S::Own,
+     false},
     {"an own value that fails is reported and a recommendation fills in",
-     {{Key, "CoverArea", RegSz, Sz("2")}, {Key, "TextLine1", RegSz, Sz("after the failure")},
-      {UserRecommended, "CoverArea", RegDword, Le(3)}, {UserRecommended, "TextLine1", RegSz, Sz("recommended")}},
-     3, "recommended", S::RecommendedForUser, S::RecommendedForUser, true},
-    {"an empty policy text is an enforced empty text", {{UserPolicy, "TextLine1", RegNone, {}},
-                                                        {Key, "TextLine1", RegSz, Sz("own")}},
-     1, "", S::Default, S::UserPolicy, false},
-    {"a mebibyte policy text is taken whole", {{MachinePolicy, "TextLine1", RegSz, Sz(std::string(1 << 20, 'W'))}},
-     1, std::string(1 << 20, 'W'), S::Default, S::MachinePolicy, false},
+     {{Key, "CoverArea", RegSz, Sz("2")},
+      {Key, "TextLine1", RegSz, Sz("after the failure")},
+      {UserRecommended, "CoverArea", RegDword, Le(3)},
+      {UserRecommended, "TextLine1", RegSz, Sz("recommended")}},
+     3,
+     "recommended",
+     S::RecommendedForUser,
+     S::RecommendedForUser,
+     true},
+    {"an empty policy text is an enforced empty text",
+     {{UserPolicy, "TextLine1", RegNone, {}}, {Key, "TextLine1", RegSz, Sz("own")}},
+     1,
+     "",
+     S::Default,
+     S::UserPolicy,
+     false},
+    {"a mebibyte policy text is taken whole",
+     {{MachinePolicy, "TextLine1", RegSz, Sz(std::string(1 << 20, 'W'))}},
+     1,
+     std::string(1 << 20, 'W'),
+     S::Default,
+     S::MachinePolicy,
+     false},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, SettingSources, ::testing::ValuesIn(SourceCases),

@@ -29,7 +29,7 @@ TEST(Watchdog, WhenItLooksFurther) {
         int64_t Now, Heartbeat, MovedAt;
         bool Expected;
     } rows[] = {
-        {1000, 1000, 0, false}, {1000, 701, 0, false},  {1000, 700, 0, true},
+        {1000, 1000, 0, false}, {1000, 701, 0, false},   {1000, 700, 0, true},
         {1000, 0, 0, true},     {1000, 1000, 990, true}, {5000, 4950, 10, true},
     };
     for (const Row& row : rows) {

@@ -9,7 +9,7 @@ namespace {
 TEST(StartAfterIdle, NegativeIsOffAndLongerThanADayIsADay) {
     const struct {
         int32_t Stored, Held;
-    } cases[] = {{INT32_MIN, 0}, {-1, 0}, {0, 0}, {1, 1}, {3, 3}, {600, 600}, {86400, 86400},
+    } cases[] = {{INT32_MIN, 0}, {-1, 0},           {0, 0}, {1, 1}, {3, 3}, {600, 600}, {86400, 86400},
                  {86401, 86400}, {INT32_MAX, 86400}};
     for (const auto& c : cases) EXPECT_EQ(ClampStartAfterIdle(c.Stored), c.Held) << c.Stored;
 }
@@ -35,19 +35,19 @@ void ExpectLooks(const TWatchSchedule& schedule, const std::vector<TLook>& looks
 TEST(WatchSchedule, StartsAfterTheIdleTimeFromTheLastOfInputBandEndAndHold) {
     TWatchSchedule schedule(10000);
     ExpectLooks(schedule, {
-        // Idle for an hour already: the watcher's own start counts, no band at once.
-        {"just started after a long idle time", 10000, 3600000, true, false, 3000},
-        {"one idle period after its start", 13000, 3603000, true, true, 0},
-    });
+                              // Idle for an hour already: the watcher's own start counts, no band at once.
+                              {"just started after a long idle time", 10000, 3600000, true, false, 3000},
+                              {"one idle period after its start", 13000, 3603000, true, true, 0},
+                          });
     // The band ended on input at 20 s (the input 50 ms before it).
     schedule.BandEnded(20000);
     ExpectLooks(schedule, {
-        {"right after the band", 20000, 50, true, false, 3000},
-        {"input again at 22 s puts it off", 23000, 1000, true, false, 2000},
-        {"idle long enough", 25000, 3000, true, true, 0},
-        {"due, but the workstation is locked", 25000, 3000, false, false, 1000},
-        {"long due when unlocked without input", 90000, 68000, true, true, 0},
-    });
+                              {"right after the band", 20000, 50, true, false, 3000},
+                              {"input again at 22 s puts it off", 23000, 1000, true, false, 2000},
+                              {"idle long enough", 25000, 3000, true, true, 0},
+                              {"due, but the workstation is locked", 25000, 3000, false, false, 1000},
+                              {"long due when unlocked without input", 90000, 68000, true, true, 0},
+                          });
 }
 
 TEST(WatchSchedule, ABandEndedWithoutInputIsFollowedOnlyAfterAWholeIdlePeriod) {

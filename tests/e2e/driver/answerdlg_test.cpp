@@ -21,8 +21,8 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 // dialogHost <icon> <system menu> <help button> <help file> <title> <message> [caption ...]
 e2e::Process StartDialog(int iconKind, bool systemMenu, int helpButton, const std::string& message,
                          const std::vector<std::string>& captions, const std::string& helpFile = "none.chm") {
-    std::string arguments = std::to_string(iconKind) + (systemMenu ? " 1 " : " 0 ") + std::to_string(helpButton) +
-                            " " + Quoted(helpFile) + " " + Quoted("Answer") + " " + Quoted(message);
+    std::string arguments = std::to_string(iconKind) + (systemMenu ? " 1 " : " 0 ") + std::to_string(helpButton) + " " +
+                            Quoted(helpFile) + " " + Quoted("Answer") + " " + Quoted(message);
     for (const std::string& caption : captions) arguments += " " + Quoted(caption);
     return e2e::Process::Start(arguments, e2e::ToolsDir() + "dialogHost.exe");
 }
@@ -64,8 +64,7 @@ std::vector<HWND> ChildrenOfClass(HWND dialog, const char* className) {
 // The buttons from the top down.
 std::vector<HWND> ButtonsOf(HWND dialog) {
     std::vector<HWND> buttons = ChildrenOfClass(dialog, "Button");
-    std::sort(buttons.begin(), buttons.end(),
-              [](HWND a, HWND b) { return RectInParent(a).top < RectInParent(b).top; });
+    std::sort(buttons.begin(), buttons.end(), [](HWND a, HWND b) { return RectInParent(a).top < RectInParent(b).top; });
     return buttons;
 }
 

@@ -112,8 +112,8 @@ E2E_TEST(band, ShowsOneBandWithItsPicture) {
     E2E_CHECK(maxX >= 0);  // the logo shows
     E2E_CHECK(maxX - minX < 200);
     E2E_CHECK(maxY - minY < 44);
-    Note("logo pixels within x " + std::to_string(minX) + ".." + std::to_string(maxX) + ", y " +
-         std::to_string(minY) + ".." + std::to_string(maxY));
+    Note("logo pixels within x " + std::to_string(minX) + ".." + std::to_string(maxX) + ", y " + std::to_string(minY) +
+         ".." + std::to_string(maxY));
     if (maxY >= 0) {
         E2E_CHECK(minY - top >= 10);
         E2E_CHECK(bottom - maxY >= 11);
@@ -140,8 +140,8 @@ E2E_TEST(band, JumpsAndStaysTopMost) {
     E2E_CHECK_EQ(now.bottom - now.top, first.bottom - first.top);
 
     // A normal window raised over the desktop stays beneath the band.
-    HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE | SS_WHITERECT, 0, 0, 1920, 1080,
-                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE | SS_WHITERECT, 0, 0, 1920, 1080, nullptr,
+                                 nullptr, GetModuleHandleA(nullptr), nullptr);
     E2E_REQUIRE(other != nullptr);
     SetWindowPos(other, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     Sleep(300);

@@ -13,9 +13,9 @@
 namespace {
 
 using e2e::ClassOf;
-using e2e::TextOf;
 using e2e::Descendants;
 using e2e::FindChild;
+using e2e::TextOf;
 
 const char kConfigClass[] = "TfrmConfig";
 const char kCaption[] = "Kestrane Workstation Screen Saver Configuration";
@@ -143,8 +143,7 @@ int64_t DwordValue(const char* name) {
     return value;
 }
 
-void ExpectSaved(int cover, int time, int movement, int borders, const std::string& line1,
-                 const std::string& line2) {
+void ExpectSaved(int cover, int time, int movement, int borders, const std::string& line1, const std::string& line2) {
     E2E_CHECK_EQ(e2e::ValueCount(), 6);
     E2E_CHECK_EQ(DwordValue("CoverArea"), cover);
     E2E_CHECK_EQ(DwordValue("TransitionTime"), time);
@@ -332,8 +331,8 @@ private:
                                     nullptr, windowClass.hInstance, nullptr);
         self->Child = CreateWindowExA(0, "STATIC", "preview", WS_CHILD | WS_VISIBLE, 20, 20, 152, 112, self->Top,
                                       nullptr, windowClass.hInstance, nullptr);
-        self->Owned = CreateWindowExA(0, "KestraneE2EHost", "Screen Saver Settings", WS_POPUP | WS_CAPTION,
-                                      150, 150, 300, 200, self->Top, nullptr, windowClass.hInstance, nullptr);
+        self->Owned = CreateWindowExA(0, "KestraneE2EHost", "Screen Saver Settings", WS_POPUP | WS_CAPTION, 150, 150,
+                                      300, 200, self->Top, nullptr, windowClass.hInstance, nullptr);
         SetEvent(self->ready_);
         MSG msg;
         while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

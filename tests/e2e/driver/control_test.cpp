@@ -29,8 +29,8 @@ TRun RunCommand(const std::string& arguments) {
     std::string commandLine = "\"" + ScrPath() + "\" " + arguments;
     PROCESS_INFORMATION info{};
     const DWORD start = GetTickCount();
-    const BOOL started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                        &startup, &info);
+    const BOOL started =
+        CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
     CloseHandle(writeEnd);
     if (started) {
         char buffer[512];
@@ -94,7 +94,7 @@ E2E_TEST(control, TheEndCommandEndsTheBandAsAMoveWouldAndOnlyThat) {
     E2E_CHECK_EQ(code, 0ul);
     E2E_CHECK(command.WaitExit(5000, &code));
     E2E_CHECK_EQ(code, 0ul);
-    E2E_CHECK(WaitForSingleObject(end, 0) == WAIT_TIMEOUT);  // withdrawn again
+    E2E_CHECK(WaitForSingleObject(end, 0) == WAIT_TIMEOUT);   // withdrawn again
     E2E_CHECK(WaitForSingleObject(hold, 0) == WAIT_TIMEOUT);  // the watchers' hold stands
     CloseHandle(end);
     CloseHandle(hold);

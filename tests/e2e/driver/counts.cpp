@@ -47,7 +47,8 @@ int WindowCount(DWORD processId) {
     for (const WindowInfo& w : WindowsOf(processId, true)) {
         ++count;
         EnumChildWindows(
-            w.Handle, [](HWND, LPARAM param) CALLBACK -> BOOL {
+            w.Handle,
+            [](HWND, LPARAM param) CALLBACK -> BOOL {
                 ++*reinterpret_cast<int*>(param);
                 return TRUE;
             },

@@ -173,8 +173,8 @@ E2E_TEST(desktop, TwentyChangesUnderARandomBandKeepItInRangeAndTheCountsFlat) {
             outOfRange += top < -half || top > height - 1 - half;
         }
     }
-    Note("20 changes: slowest followed in " + std::to_string(worst) + " ms; " + std::to_string(places) +
-         " places, " + std::to_string(outOfRange) + " out of range");
+    Note("20 changes: slowest followed in " + std::to_string(worst) + " ms; " + std::to_string(places) + " places, " +
+         std::to_string(outOfRange) + " out of range");
     E2E_CHECK(worst <= 1000);
     E2E_CHECK_EQ(outOfRange, 0);
     E2E_CHECK(places >= 40);
@@ -190,7 +190,6 @@ E2E_TEST(desktop, TwentyChangesUnderARandomBandKeepItInRangeAndTheCountsFlat) {
     DeleteSettingsKey();
 }
 
-
 // Over durationMs: how often a window of the band reached into the rows kept
 // clear of a width x height desktop or past its sides, and the widest one.
 struct PiecesSeen {
@@ -205,8 +204,8 @@ PiecesSeen PiecesOver(const Process& saver, DWORD durationMs, int width, int hei
     while (GetTickCount() - start < durationMs) {
         for (const WindowInfo& w : WindowsOf(saver.Id())) {
             if (w.Rect.bottom <= w.Rect.top || w.Rect.right <= w.Rect.left) continue;
-            seen.Into += w.Rect.top < keepTop || w.Rect.bottom > height - keepBottom || w.Rect.left < 0 ||
-                         w.Rect.right > width;
+            seen.Into +=
+                w.Rect.top < keepTop || w.Rect.bottom > height - keepBottom || w.Rect.left < 0 || w.Rect.right > width;
             seen.Widest = std::max(seen.Widest, w.Rect.right - w.Rect.left);
         }
         ++seen.Looks;
@@ -275,8 +274,8 @@ E2E_TEST(desktop, TheDialogAndThePreviewCarryOnThroughChanges) {
         E2E_CHECK(config.WaitExit(3000, &exitCode));
         E2E_CHECK_EQ(exitCode, 0UL);
     }
-    Process host = Process::Start("\"" + ScrPath() + "\" 152 112 --no-saver --duration 20000",
-                                  ToolsDir() + "previewHost.exe");
+    Process host =
+        Process::Start("\"" + ScrPath() + "\" 152 112 --no-saver --duration 20000", ToolsDir() + "previewHost.exe");
     HWND window = WaitForWindow(host.Id(), "KestranePreviewHost", 5000);
     E2E_REQUIRE(window != nullptr);
     const uint32_t handle = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window) & 0xFFFFFFFFu);

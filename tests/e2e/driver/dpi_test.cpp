@@ -12,9 +12,9 @@
 namespace {
 
 using e2e::ClassOf;
-using e2e::TextOf;
 using e2e::Descendants;
 using e2e::FindChild;
+using e2e::TextOf;
 
 const char kConfigClass[] = "TfrmConfig";
 const char kLabelClass[] = "TKestraneLabel";
@@ -201,9 +201,8 @@ E2E_TEST(dpi, ConfigControlsSitAtScaledPlaces) {
     ExpectPlace(form, FindChild(form, "Button", "&OK"), "OK", 16, 187, 81, 25, dpi);
     ExpectPlace(form, FindChild(form, "Button", "&Cancel"), "Cancel", 104, 187, 81, 25, dpi);
     ExpectPlace(form, FindChild(form, "Button", "A&bout..."), "About", 280, 187, 81, 25, dpi);
-    ExpectPlace(form,
-                FindChild(form, "Button", "O&rder this screen saver with your company logo and contact data"), "Order", 16,
-                219, 345, 25, dpi);
+    ExpectPlace(form, FindChild(form, "Button", "O&rder this screen saver with your company logo and contact data"),
+                "Order", 16, 219, 345, 25, dpi);
     HWND group = FindChild(form, "Button", " Preferences ");
     ExpectPlace(form, group, "group", 16, 16, 345, 156, dpi);
     E2E_REQUIRE(group != nullptr);
@@ -394,7 +393,8 @@ E2E_TEST(dpi, BandIsRealPixelsWithScaledText) {
         for (int y = y0; y < y0 + 60; ++y)
             for (int x = x0 + width2 + 4; x < x0 + width1; ++x)
                 if (white(x, y)) bottom = std::max(bottom, y);
-        if (right >= x0 + width1 * 85 / 100 && right <= x0 + width1 + 2 && bottom >= lastRow - 1 && bottom <= lastRow + 1)
+        if (right >= x0 + width1 * 85 / 100 && right <= x0 + width1 + 2 && bottom >= lastRow - 1 &&
+            bottom <= lastRow + 1)
             break;
         e2e::WaitUntil([&] { return e2e::Describe(band).Rect.top != info.Rect.top; }, 12000);
     }

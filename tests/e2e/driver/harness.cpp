@@ -68,8 +68,8 @@ Process Process::Start(const std::string& arguments, const std::string& exe, con
     // reports ERROR_INTERNAL_ERROR before the program has run a line: start it again.
     bool started = false;
     for (int attempt = 1; attempt <= 3 && !started; ++attempt) {
-        started = CreateProcessA(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                 &startup, &info) != FALSE;
+        started = CreateProcessA(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                 &info) != FALSE;
         if (started) break;
         const DWORD error = GetLastError();
         if (error != ERROR_INTERNAL_ERROR || attempt == 3) {
@@ -93,8 +93,7 @@ Process::~Process() {
     }
 }
 
-Process::Process(Process&& other) noexcept
-    : process_(other.process_), id_(other.id_), threadId_(other.threadId_) {
+Process::Process(Process&& other) noexcept : process_(other.process_), id_(other.id_), threadId_(other.threadId_) {
     other.process_ = nullptr;
 }
 
@@ -278,8 +277,8 @@ uint32_t Shot::Pixel(int x, int y) const {
 
 Process Process::Adopt(DWORD processId) {
     Process process;
-    process.process_ = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
-                                   processId);
+    process.process_ =
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
     if (process.process_ != nullptr) process.id_ = processId;
     return process;
 }
@@ -535,8 +534,8 @@ void PutPolicy(PolicyPlace place, const std::string& name, DWORD type, const std
     const bool machine = place == PolicyPlace::Machine || place == PolicyPlace::MachineRecommended;
     const bool recommended = place == PolicyPlace::MachineRecommended || place == PolicyPlace::UserRecommended;
     HKEY key = nullptr;
-    if (RegCreateKeyExA(machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, recommended ? kRecommendedKey : kPolicyKey,
-                        0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExA(machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, recommended ? kRecommendedKey : kPolicyKey, 0,
+                        nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr) != ERROR_SUCCESS) {
         RecordFailure(__FILE__, __LINE__, "cannot create the policy key");
         throw RequireFailed{};
     }
@@ -584,8 +583,6 @@ void BlockHolder::Release() {
     if (mapping_ != nullptr) CloseHandle(mapping_);
     mapping_ = nullptr;
 }
-
-
 
 }  // namespace e2e
 

@@ -19,8 +19,8 @@ struct Registrar {
     Registrar(const char* area, const char* name, TestFn fn);
 };
 
-#define E2E_TEST(area, name)                                              \
-    static void e2e_##area##_##name();                                    \
+#define E2E_TEST(area, name)                                                            \
+    static void e2e_##area##_##name();                                                  \
     static ::e2e::Registrar e2e_reg_##area##_##name(#area, #name, e2e_##area##_##name); \
     static void e2e_##area##_##name()
 
@@ -28,25 +28,25 @@ void RecordFailure(const char* file, int line, const std::string& what);
 struct RequireFailed {};
 
 // Non-fatal checks: record and carry on.
-#define E2E_CHECK(cond)                                                              \
-    do {                                                                             \
-        if (!(cond)) ::e2e::RecordFailure(__FILE__, __LINE__, "CHECK(" #cond ")");   \
+#define E2E_CHECK(cond)                                                            \
+    do {                                                                           \
+        if (!(cond)) ::e2e::RecordFailure(__FILE__, __LINE__, "CHECK(" #cond ")"); \
     } while (0)
-#define E2E_CHECK_EQ(a, b)                                                                          \
-    do {                                                                                            \
-        auto e2e_a = (a);                                                                           \
-        auto e2e_b = (b);                                                                           \
-        if (!(e2e_a == e2e_b))                                                                      \
-            ::e2e::RecordFailure(__FILE__, __LINE__,                                                \
+#define E2E_CHECK_EQ(a, b)                                                                                         \
+    do {                                                                                                           \
+        auto e2e_a = (a);                                                                                          \
+        auto e2e_b = (b);                                                                                          \
+        if (!(e2e_a == e2e_b))                                                                                     \
+            ::e2e::RecordFailure(__FILE__, __LINE__,                                                               \
                                  "CHECK_EQ(" #a ", " #b "): " + ::e2e::Show(e2e_a) + " vs " + ::e2e::Show(e2e_b)); \
     } while (0)
 // Fatal: record and end this test case.
-#define E2E_REQUIRE(cond)                                                            \
-    do {                                                                             \
-        if (!(cond)) {                                                               \
-            ::e2e::RecordFailure(__FILE__, __LINE__, "REQUIRE(" #cond ")");          \
-            throw ::e2e::RequireFailed{};                                            \
-        }                                                                            \
+#define E2E_REQUIRE(cond)                                                   \
+    do {                                                                    \
+        if (!(cond)) {                                                      \
+            ::e2e::RecordFailure(__FILE__, __LINE__, "REQUIRE(" #cond ")"); \
+            throw ::e2e::RequireFailed{};                                   \
+        }                                                                   \
     } while (0)
 
 std::string Show(int64_t v);

@@ -30,8 +30,8 @@ Alarm Alarm::Start() {
 }
 
 std::string Show(const AlarmCounts& c) {
-    return "down " + std::to_string(c.Downs) + ", sys " + std::to_string(c.SysDowns) + ", up " +
-           std::to_string(c.Ups) + ", char " + std::to_string(c.Chars);
+    return "down " + std::to_string(c.Downs) + ", sys " + std::to_string(c.SysDowns) + ", up " + std::to_string(c.Ups) +
+           ", char " + std::to_string(c.Chars);
 }
 
 // A key held for holdMs, auto-repeating every 33 ms as a keyboard does.

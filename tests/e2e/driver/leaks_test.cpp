@@ -50,9 +50,7 @@ E2E_TEST(leaks, AThousandMovesLeaveTheCountsAsTheyWere) {
     DeleteSettingsKey();
 }
 
-HWND FindButton(HWND dialog, const char* caption) {
-    return FindWindowExA(dialog, nullptr, "Button", caption);
-}
+HWND FindButton(HWND dialog, const char* caption) { return FindWindowExA(dialog, nullptr, "Button", caption); }
 
 HWND AboutBoxOf(DWORD processId) {
     for (const WindowInfo& w : WindowsOf(processId)) {

@@ -70,7 +70,7 @@ RECT VirtualScreen() {
 // What one monitor showed over the run.
 struct TMonitorLook {
     RECT Rect{};
-    LONG BandHeight = 0;  // its group's band
+    LONG BandHeight = 0;        // its group's band
     std::vector<bool> Blanked;  // per row between the strips
     long StripBlack = 0;
     long WindowsInStrips = 0;
@@ -205,10 +205,10 @@ void CheckEveryMonitor(const TRunLook& run, bool everyRowBlanked) {
         }
         Note("monitor (" + ShowRect(look.Rect) + "): " + std::to_string(run.Shots) + " screenshots (" +
              std::to_string(run.Skipped) + " taken during a jump left out), at most " +
-             std::to_string(look.MostBlackRows) + " black rows (its band " + std::to_string(look.BandHeight) +
-             "), " + std::to_string(look.StripBlack) + " black strip pixels, " +
-             std::to_string(look.WindowsInStrips) + " band windows into its strips, " + std::to_string(blanked) +
-             " of " + std::to_string(rows) + " rows between the strips blanked");
+             std::to_string(look.MostBlackRows) + " black rows (its band " + std::to_string(look.BandHeight) + "), " +
+             std::to_string(look.StripBlack) + " black strip pixels, " + std::to_string(look.WindowsInStrips) +
+             " band windows into its strips, " + std::to_string(blanked) + " of " + std::to_string(rows) +
+             " rows between the strips blanked");
         E2E_CHECK(look.MostBlackRows <= look.BandHeight);
         E2E_CHECK_EQ(look.StripBlack, 0L);
         E2E_CHECK_EQ(look.WindowsInStrips, 0L);

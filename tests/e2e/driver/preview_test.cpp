@@ -247,9 +247,8 @@ E2E_TEST(preview, NoHandleEndsAtOnce) {
 }
 
 E2E_TEST(preview, HostOfAProgramThatEndsEndsTheSaver) {
-    e2e::Process host =
-        e2e::Process::Start("\"" + e2e::ScrPath() + "\" 152 112 --no-saver --duration 20000",
-                            e2e::ToolsDir() + "previewHost.exe");
+    e2e::Process host = e2e::Process::Start("\"" + e2e::ScrPath() + "\" 152 112 --no-saver --duration 20000",
+                                            e2e::ToolsDir() + "previewHost.exe");
     HWND window = e2e::WaitForWindow(host.Id(), "KestranePreviewHost", 5000);
     E2E_REQUIRE(window != nullptr);
     e2e::DeleteSettingsKey();
@@ -271,9 +270,8 @@ E2E_TEST(preview, HostOfAProgramThatEndsEndsTheSaver) {
 }
 
 E2E_TEST(preview, AnswersMessagesWhileBlinkingAndEndsOnACloseRequest) {
-    e2e::Process host =
-        e2e::Process::Start("\"" + e2e::ScrPath() + "\" 152 112 --no-saver --duration 20000",
-                            e2e::ToolsDir() + "previewHost.exe");
+    e2e::Process host = e2e::Process::Start("\"" + e2e::ScrPath() + "\" 152 112 --no-saver --duration 20000",
+                                            e2e::ToolsDir() + "previewHost.exe");
     HWND window = e2e::WaitForWindow(host.Id(), "KestranePreviewHost", 5000);
     E2E_REQUIRE(window != nullptr);
     e2e::DeleteSettingsKey();
@@ -342,8 +340,8 @@ E2E_TEST(preview, StartedInAnOddSecondDrawsNothingUntilTheNextEvenOne) {
     const std::vector<TChange> changes = ChangesOf(r);
     const TChange* logo = FirstLogo(changes);
     E2E_REQUIRE(logo != nullptr);
-    e2e::Note("first logo at t=" + std::to_string(static_cast<int>(logo->T)) + " local=" +
-              std::to_string(logo->Second) + "." + std::to_string(logo->Millisecond));
+    e2e::Note("first logo at t=" + std::to_string(static_cast<int>(logo->T)) +
+              " local=" + std::to_string(logo->Second) + "." + std::to_string(logo->Millisecond));
     for (const TChange& c : changes) {
         if (&c == logo) break;
         E2E_CHECK(c.State == 'B');  // nothing of the logo before it
@@ -355,8 +353,8 @@ E2E_TEST(preview, StartedInAnOddSecondDrawsNothingUntilTheNextEvenOne) {
     const double boundary = logo->T - logo->Millisecond;
     const long ready = r.Number("saver_ready_ms");
     E2E_REQUIRE(ready >= 0);
-    e2e::Note("saver ready at t=" + std::to_string(ready) + ", even second began at t=" +
-              std::to_string(static_cast<int>(boundary)));
+    e2e::Note("saver ready at t=" + std::to_string(ready) +
+              ", even second began at t=" + std::to_string(static_cast<int>(boundary)));
     if (ready + 100 < boundary) {
         E2E_CHECK(logo->Millisecond <= 60);
         E2E_CHECK(logo->T >= 900 && logo->T <= 1100);
@@ -371,16 +369,16 @@ E2E_TEST(preview, StartedInAnEvenSecondWithTheHostShownDrawsAtOnce) {
     const std::vector<TChange> changes = ChangesOf(r);
     const TChange* logo = FirstLogo(changes);
     E2E_REQUIRE(logo != nullptr);
-    e2e::Note("first logo at t=" + std::to_string(static_cast<int>(logo->T)) + " local=" +
-              std::to_string(logo->Second) + "." + std::to_string(logo->Millisecond));
+    e2e::Note("first logo at t=" + std::to_string(static_cast<int>(logo->T)) +
+              " local=" + std::to_string(logo->Second) + "." + std::to_string(logo->Millisecond));
     E2E_CHECK_EQ(logo->Second % 2, 0);
     // In the same even second it started in, if it was up in time: the host
     // was there, so no waiting for it, and no waiting for a boundary either.
     const long ready = r.Number("saver_ready_ms");
     const long secondEnds = 1000 - r.Number("start_millisecond");
     E2E_REQUIRE(ready >= 0);
-    e2e::Note("saver ready at t=" + std::to_string(ready) + ", the even second ended at t=" +
-              std::to_string(secondEnds));
+    e2e::Note("saver ready at t=" + std::to_string(ready) +
+              ", the even second ended at t=" + std::to_string(secondEnds));
     if (ready + 100 < secondEnds) {
         E2E_CHECK(logo->T < secondEnds);
         E2E_CHECK(logo->T - ready <= 300);

@@ -54,8 +54,8 @@ public:
         BYTE* remoteBase = ModuleBaseIn(saver.Id(), "holdLocks.dll");
         HMODULE local = LoadLibraryA(dll.c_str());
         FARPROC localFunction = local != nullptr ? GetProcAddress(local, function) : nullptr;
-        thread_ = OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT | THREAD_SET_CONTEXT, FALSE,
-                             saver.MainThreadId());
+        thread_ =
+            OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT | THREAD_SET_CONTEXT, FALSE, saver.MainThreadId());
         if (remoteBase != nullptr && localFunction != nullptr && thread_ != nullptr) {
             BYTE* remoteFunction =
                 remoteBase + (reinterpret_cast<BYTE*>(localFunction) - reinterpret_cast<BYTE*>(local));
@@ -74,8 +74,8 @@ public:
 
 private:
     static bool LoadInto(const Process& saver, const std::string& dll) {
-        void* remotePath = VirtualAllocEx(saver.Handle(), nullptr, dll.size() + 1, MEM_COMMIT | MEM_RESERVE,
-                                          PAGE_READWRITE);
+        void* remotePath =
+            VirtualAllocEx(saver.Handle(), nullptr, dll.size() + 1, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
         if (remotePath == nullptr) return false;
         bool loaded = false;
         if (WriteProcessMemory(saver.Handle(), remotePath, dll.c_str(), dll.size() + 1, nullptr)) {

@@ -64,11 +64,8 @@ int main(int argc, char** argv) {
                 LastDownTick = GetTickCount();
                 break;
             case WM_KEYUP:
-            case WM_SYSKEYUP:
-                ++Ups;
-                break;
-            default:
-                break;
+            case WM_SYSKEYUP: ++Ups; break;
+            default: break;
         }
         TranslateMessage(&msg);
         if (msg.message == WM_CHAR) ++Chars;

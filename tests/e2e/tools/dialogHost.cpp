@@ -57,8 +57,8 @@ int main(int argc, char** argv) {
         tk::RegisterStandardControls();
         tk::Application.Initialize();
         tk::Application.SetTitle("dialogHost");
-        result = AnswerDlgHelp(title, message, captions, static_cast<uint8_t>(iconKind), systemMenu, helpButton,
-                               helpFile);
+        result =
+            AnswerDlgHelp(title, message, captions, static_cast<uint8_t>(iconKind), systemMenu, helpButton, helpFile);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "error: %s\n", e.what());
         std::fflush(stderr);

@@ -44,11 +44,11 @@ struct Options {
 };
 
 struct Sample {
-    double T = 0;              // ms since the saver's start, after the capture
-    int64_t DayBefore = 0;     // local ms of the day before and after the capture
+    double T = 0;           // ms since the saver's start, after the capture
+    int64_t DayBefore = 0;  // local ms of the day before and after the capture
     int64_t DayAfter = 0;
     int LogoPixels = 0, OutsidePixels = 0;
-    char State = '?';          // L logo, B black, P partial
+    char State = '?';  // L logo, B black, P partial
 };
 
 LARGE_INTEGER g_frequency, g_start;
@@ -95,10 +95,14 @@ bool ParseOptions(int argc, char** argv, Options& o) {
         auto next = [&](int& value) {
             if (i + 1 < argc) value = std::atoi(argv[++i]);
         };
-        if (a == "--duration") next(o.Duration);
-        else if (a == "--destroy-after") next(o.DestroyAfter);
-        else if (a == "--hide-after") next(o.HideAfter);
-        else if (a == "--show-after") next(o.ShowAfter);
+        if (a == "--duration")
+            next(o.Duration);
+        else if (a == "--destroy-after")
+            next(o.DestroyAfter);
+        else if (a == "--hide-after")
+            next(o.HideAfter);
+        else if (a == "--show-after")
+            next(o.ShowAfter);
         else if (a == "--resize-after") {
             next(o.ResizeAfter);
             if (i + 1 < argc) {
@@ -109,20 +113,28 @@ bool ParseOptions(int argc, char** argv, Options& o) {
                     o.ResizeHeight = std::atoi(size.substr(x + 1).c_str());
                 }
             }
-        } else if (a == "--hidden-start") o.HiddenStart = true;
-        else if (a == "--no-saver") o.NoSaver = true;
-        else if (a == "--samples") o.PrintSamples = true;
-        else if (a == "--interval") next(o.Interval);
-        else if (a == "--settle") next(o.Settle);
-        else if (a == "--wait-exit") next(o.WaitExit);
-        else if (a == "--cpu-from") next(o.CpuFrom);
-        else if (a == "--cpu-to") next(o.CpuTo);
+        } else if (a == "--hidden-start")
+            o.HiddenStart = true;
+        else if (a == "--no-saver")
+            o.NoSaver = true;
+        else if (a == "--samples")
+            o.PrintSamples = true;
+        else if (a == "--interval")
+            next(o.Interval);
+        else if (a == "--settle")
+            next(o.Settle);
+        else if (a == "--wait-exit")
+            next(o.WaitExit);
+        else if (a == "--cpu-from")
+            next(o.CpuFrom);
+        else if (a == "--cpu-to")
+            next(o.CpuTo);
         else if (a == "--start-in" && i + 1 < argc) {
             const std::string parity = argv[++i];
             if (parity != "even" && parity != "odd") return false;
             o.StartParity = parity == "odd" ? 1 : 0;
-        }
-        else return false;
+        } else
+            return false;
     }
     if (o.DestroyAfter < 0 || o.DestroyAfter > o.Duration) o.DestroyAfter = o.Duration;
     return true;
@@ -139,9 +151,7 @@ void Pump() {
 uint64_t CpuMs(HANDLE process) {
     FILETIME created, exited, kernel, user;
     if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
-    auto ticks = [](const FILETIME& f) {
-        return (static_cast<uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
-    };
+    auto ticks = [](const FILETIME& f) { return (static_cast<uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
     return (ticks(kernel) + ticks(user)) / 10000;
 }
 
@@ -219,8 +229,8 @@ int main(int argc, char** argv) {
     windowClass.lpszClassName = kClassName;
     RegisterClassA(&windowClass);
     DWORD style = WS_POPUP | (o.HiddenStart ? 0 : WS_VISIBLE);
-    HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, "Preview host", style, 40, 40,
-                                  o.Width, o.Height, nullptr, nullptr, windowClass.hInstance, nullptr);
+    HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, "Preview host", style, 40, 40, o.Width,
+                                  o.Height, nullptr, nullptr, windowClass.hInstance, nullptr);
     if (window == nullptr) {
         std::printf("result error=create_window_failed code=%lu\n", GetLastError());
         return 1;
@@ -343,9 +353,10 @@ int main(int argc, char** argv) {
                 s.State = s.LogoPixels == 0 ? 'B' : (s.LogoPixels >= threshold ? 'L' : 'P');
                 if (s.State != lastState) {
                     if (lastState != 0) ++transitions;
-                    if (!o.NoSaver) std::printf("change t=%.0f local=%lld.%03lld state=%c logo=%d outside=%d\n", s.T,
-                                static_cast<long long>(s.DayAfter / 1000 % 60),
-                                static_cast<long long>(s.DayAfter % 1000), s.State, s.LogoPixels, s.OutsidePixels);
+                    if (!o.NoSaver)
+                        std::printf("change t=%.0f local=%lld.%03lld state=%c logo=%d outside=%d\n", s.T,
+                                    static_cast<long long>(s.DayAfter / 1000 % 60),
+                                    static_cast<long long>(s.DayAfter % 1000), s.State, s.LogoPixels, s.OutsidePixels);
                     lastState = s.State;
                 }
                 if (o.PrintSamples) {
@@ -377,8 +388,8 @@ int main(int argc, char** argv) {
         } else {
             if (++phaseBad > 10) continue;
             std::printf("bad t=%.0f local=%lld.%03lld state=%c expected=%c logo=%d\n", s.T,
-                        static_cast<long long>(s.DayBefore / 1000 % 60), static_cast<long long>(ms), s.State,
-                        expected, s.LogoPixels);
+                        static_cast<long long>(s.DayBefore / 1000 % 60), static_cast<long long>(ms), s.State, expected,
+                        s.LogoPixels);
         }
     }
     // Lateness: from each second boundary to the first sample that shows the
@@ -417,13 +428,15 @@ int main(int argc, char** argv) {
     }
     if (alive) DestroyWindow(window);
 
-    std::printf("result samples=%zu checked=%d phase_ok=%d phase_bad=%d outside_max=%d logo_seen=%d black_seen=%d "
-                "transitions=%d\n",
-                samples.size(), checked, phaseOk, phaseBad, outsideMax, logoSeen, blackSeen, transitions);
-    std::printf("result draw_count=%zu draw_median=%.0f draw_max=%.0f black_count=%zu black_median=%.0f "
-                "black_max=%.0f missed=%d gap_median=%.1f\n",
-                drawLate.size(), Median(drawLate), Max(drawLate), blackLate.size(), Median(blackLate), Max(blackLate),
-                missed, Median(gaps));
+    std::printf(
+        "result samples=%zu checked=%d phase_ok=%d phase_bad=%d outside_max=%d logo_seen=%d black_seen=%d "
+        "transitions=%d\n",
+        samples.size(), checked, phaseOk, phaseBad, outsideMax, logoSeen, blackSeen, transitions);
+    std::printf(
+        "result draw_count=%zu draw_median=%.0f draw_max=%.0f black_count=%zu black_median=%.0f "
+        "black_max=%.0f missed=%d gap_median=%.1f\n",
+        drawLate.size(), Median(drawLate), Max(drawLate), blackLate.size(), Median(blackLate), Max(blackLate), missed,
+        Median(gaps));
     if (cpuFromTaken && cpuToTaken) {
         // Some systems report the caller's own times for another process:
         // the host's own figure shows when that happens.
@@ -431,10 +444,11 @@ int main(int argc, char** argv) {
                     static_cast<unsigned long long>(cpuAtTo - cpuAtFrom),
                     static_cast<unsigned long long>(ownCpuAtTo - ownCpuAtFrom), o.CpuTo - o.CpuFrom);
     }
-    std::printf("result saver_exit=%ld saver_lifetime_ms=%.0f end_event_ms=%.0f saver_end_after_event_ms=%.0f "
-                "saver_ready_ms=%.0f start_millisecond=%d\n",
-                saverExit, saverEnd, endEvent, (saverEnd >= 0 && endEvent >= 0) ? saverEnd - endEvent : -1.0,
-                saverReady, startMillisecond);
+    std::printf(
+        "result saver_exit=%ld saver_lifetime_ms=%.0f end_event_ms=%.0f saver_end_after_event_ms=%.0f "
+        "saver_ready_ms=%.0f start_millisecond=%d\n",
+        saverExit, saverEnd, endEvent, (saverEnd >= 0 && endEvent >= 0) ? saverEnd - endEvent : -1.0, saverReady,
+        startMillisecond);
     std::fflush(stdout);
     if (saver.hProcess != nullptr) CloseHandle(saver.hProcess);
     return 0;
