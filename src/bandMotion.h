@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "platform/messages.h"
+
 // Linear congruential generator of the band's places.
 struct TRandom {
     uint32_t State = 0;
@@ -71,12 +73,6 @@ TMovePlace ComputeMove(TMoveState& state, TRandom& random, const TMoveInput& inp
 bool BeyondDeadZone(int32_t saved, int32_t now);
 
 enum class THookVerdict { Ignore, Close };
-
-constexpr uint32_t kWmActivate = 0x0006;
-constexpr uint32_t kWmActivateApp = 0x001C;
-constexpr uint32_t kWmNcActivate = 0x0086;
-constexpr uint32_t kWmKeyDown = 0x0100;
-constexpr uint32_t kWmMouseMove = 0x0200;
 
 // The dismissal rule for a queued message; mouse coordinates in lParam are
 // client coordinates of the band, which starts at (bandLeft, bandTop).

@@ -5,6 +5,7 @@
 
 #include "makerContact.h"
 #include "platform/display.h"
+#include "platform/messages.h"
 #include "platform/sharedMemory.h"
 #include "platform/shell.h"
 #include "src/cfgSources.h"
@@ -52,8 +53,6 @@ namespace {
 uint32_t ParentWnd = 0;
 tk::TRect R;
 
-constexpr uint32_t kWmActivate = 0x0006;
-constexpr uint64_t kWaInactive = 0;
 constexpr char kEsc = 27;
 constexpr char kEnter = 13;
 // The notice lines under the buttons, in 96-DPI pixels.

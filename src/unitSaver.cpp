@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/messages.h"
 #include "src/bandGroups.h"
 #include "src/bandShape.h"
 #include "src/unitRegistry.h"
@@ -19,13 +20,6 @@ platform::TKeyboardGuard KeyboardGuard;
 namespace {
 constexpr uint32_t kBlack = tk::RgbColor(0, 0, 0);
 constexpr uint32_t kWhite = tk::RgbColor(255, 255, 255);
-constexpr uint32_t kWmEraseBkgnd = 0x0014;
-constexpr uint32_t kWmDisplayChange = 0x007E;
-constexpr uint32_t kWmDpiChanged = 0x02E0;
-// Posted by the keyboard hook's thread at the key that ends the band.
-constexpr uint32_t kWmDismissKey = 0x8000 + 0x4B;
-// Posted by the watchdog's thread at the control system's end request.
-constexpr uint32_t kWmControlEnd = 0x8000 + 0x4C;
 // A cursor the system moved off a vanished part of the desktop is told from
 // the operator's move only this long after the change.
 constexpr uint64_t kSystemMoveWindowMs = 2000;
