@@ -3,21 +3,11 @@
 #include <cstdint>
 #include <limits>
 
+#include "platform/numeric.h"
+
 namespace {
 
-constexpr int64_t kInt32Min = std::numeric_limits<int32_t>::min();
-constexpr int64_t kInt32Max = std::numeric_limits<int32_t>::max();
 constexpr int64_t kDeadZone = 5;
-
-int32_t Saturate(int64_t v) {
-    if (v < kInt32Min) {
-        return static_cast<int32_t>(kInt32Min);
-    }
-    if (v > kInt32Max) {
-        return static_cast<int32_t>(kInt32Max);
-    }
-    return static_cast<int32_t>(v);
-}
 
 bool Beyond(int64_t saved, int64_t now) {
     const int64_t d = now - saved;
@@ -36,7 +26,7 @@ int32_t ClampRange(int64_t n) {
     if (n < 0) {
         return 0;
     }
-    return Saturate(n);
+    return SaturateToInt32(n);
 }
 
 int32_t DrawNonNegative(TRandom& random, int32_t n) { return random.Next(n < 0 ? 0 : n); }
@@ -65,7 +55,7 @@ TMovePlace ComputeMove(TMoveState& state, TRandom& random, const TMoveInput& inp
         const int64_t step = static_cast<int64_t>(state.MoveStep) + 1;
         if (step > n || step < 0) {
             state.MoveStep = 0;
-            state.MoveOffset = Saturate(static_cast<int64_t>(DrawNonNegative(random, ClampRange(h - 40))) + 20);
+            state.MoveOffset = SaturateToInt32(static_cast<int64_t>(DrawNonNegative(random, ClampRange(h - 40))) + 20);
         } else {
             state.MoveStep = static_cast<int32_t>(step);
         }
@@ -74,10 +64,10 @@ TMovePlace ComputeMove(TMoveState& state, TRandom& random, const TMoveInput& inp
     }
 
     TMovePlace place{};
-    place.Top = Saturate(static_cast<int64_t>(input.Desktop.Top) + top);
+    place.Top = SaturateToInt32(static_cast<int64_t>(input.Desktop.Top) + top);
     place.LogoLeft = DrawNonNegative(random, ClampRange(static_cast<int64_t>(input.FormWidth) - input.LogoWidth));
     const int64_t logoTopRange = static_cast<int64_t>(input.FormHeight) - input.LogoHeight - 20;
-    place.LogoTop = Saturate(static_cast<int64_t>(DrawNonNegative(random, ClampRange(logoTopRange))) + 10);
+    place.LogoTop = SaturateToInt32(static_cast<int64_t>(DrawNonNegative(random, ClampRange(logoTopRange))) + 10);
     return place;
 }
 
@@ -107,7 +97,7 @@ namespace {
 // As MulDiv: the product rounded half away from zero.
 int32_t ScaleToDpi(int32_t designPixels, int32_t dpi) {
     const int64_t product = static_cast<int64_t>(designPixels) * (dpi > 0 ? dpi : 96);
-    return Saturate((product + (product >= 0 ? 48 : -48)) / 96);
+    return SaturateToInt32((product + (product >= 0 ? 48 : -48)) / 96);
 }
 
 }  // namespace

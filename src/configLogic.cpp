@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/numeric.h"
 #include "src/bandMotion.h"
 #include "src/cfgSources.h"
 
@@ -21,12 +22,6 @@ int32_t TruncateToInt32(double v) {
     if (t >= static_cast<double>(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
     if (t <= static_cast<double>(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
     return static_cast<int32_t>(t);
-}
-
-int32_t SaturateToInt32(int64_t v) {
-    if (v > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-    if (v < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(v);
 }
 
 }  // namespace

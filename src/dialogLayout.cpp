@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "platform/numeric.h"
+
 namespace {
 
 const int32_t FrameMargin = 8;
@@ -17,13 +19,6 @@ const int32_t LabelTop = 24;
 const int32_t MinButtonHeight = 25;
 const int32_t MinButtonWidth = 65;
 const int32_t ButtonGap = 8;
-
-// Extents come from the caller; keep absurd ones from overflowing.
-int32_t Clamp32(int64_t v) {
-    if (v > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-    if (v < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(v);
-}
 
 }  // namespace
 
@@ -57,24 +52,24 @@ TDialogLayout ComputeDialogLayout(const TDialogLayoutInput& input) {
         if (labelHeight < 32) labelHeight = 32;
     }
     out.Label.Width = input.MessageExtent.Width;
-    out.Label.Height = Clamp32(labelHeight);
+    out.Label.Height = SaturateToInt32(labelHeight);
 
     const int64_t frameWidth = static_cast<int64_t>(out.Label.Left) + out.Label.Width + 8;
     const int64_t frameHeight = labelHeight + 32;
-    out.Frame.Width = Clamp32(frameWidth);
-    out.Frame.Height = Clamp32(frameHeight);
+    out.Frame.Width = SaturateToInt32(frameWidth);
+    out.Frame.Height = SaturateToInt32(frameHeight);
 
     const int64_t clientHeight = frameHeight + 16;
-    out.ClientWidth = Clamp32(frameWidth + w + 24);
-    out.ClientHeight = Clamp32(clientHeight);
-    out.ButtonWidth = Clamp32(w);
-    out.ButtonHeight = Clamp32(h);
+    out.ClientWidth = SaturateToInt32(frameWidth + w + 24);
+    out.ClientHeight = SaturateToInt32(clientHeight);
+    out.ButtonWidth = SaturateToInt32(w);
+    out.ButtonHeight = SaturateToInt32(h);
 
     out.Buttons.reserve(input.CaptionExtents.size());
     for (int64_t i = 0; i < n; ++i) {
         TRect32 b;
-        b.Left = Clamp32(frameWidth + 16);
-        b.Top = Clamp32(clientHeight - (n - i) * (h + ButtonGap));
+        b.Left = SaturateToInt32(frameWidth + 16);
+        b.Top = SaturateToInt32(clientHeight - (n - i) * (h + ButtonGap));
         b.Width = out.ButtonWidth;
         b.Height = out.ButtonHeight;
         out.Buttons.push_back(b);
@@ -89,11 +84,11 @@ TPoint32 ComputeDialogPosition(int32_t outerWidth, int32_t outerHeight, bool has
     if (hasMainWindow) {
         const int64_t x = mainLeft + (static_cast<int64_t>(mainWidth) - outerWidth) / 2;
         const int64_t y = mainTop + (static_cast<int64_t>(mainHeight) - outerHeight) / 2;
-        return TPoint32{Clamp32(x), Clamp32(y)};
+        return TPoint32{SaturateToInt32(x), SaturateToInt32(y)};
     }
     const int64_t x = (static_cast<int64_t>(screenWidth) - outerWidth) / 2;
     const int64_t y = (static_cast<int64_t>(screenHeight) - outerHeight) / 2;
-    return TPoint32{Clamp32(x), Clamp32(y)};
+    return TPoint32{SaturateToInt32(x), SaturateToInt32(y)};
 }
 
 char AcceleratorOf(const std::string& caption) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "platform/display.h"
+#include "platform/numeric.h"
 #include "platform/preview.h"
 #include "platform/process.h"
 #include "platform/session.h"
@@ -46,8 +47,8 @@ tk::TRect LogoRectFor(const tk::TRect& hostRect, const tk::TBitmapPicture* logo)
     if (logo == nullptr) return tk::TRect{};
     const int64_t width = static_cast<int64_t>(hostRect.Right) - hostRect.Left;
     const int64_t height = static_cast<int64_t>(hostRect.Bottom) - hostRect.Top;
-    const int32_t hw = static_cast<int32_t>(std::clamp<int64_t>(width, 0, INT32_MAX));
-    const int32_t hh = static_cast<int32_t>(std::clamp<int64_t>(height, 0, INT32_MAX));
+    const int32_t hw = std::max(SaturateToInt32(width), 0);
+    const int32_t hh = std::max(SaturateToInt32(height), 0);
     const TLogoRect r = ComputeLogoRect(hw, hh, logo->Width(), logo->Height());
     return tk::TRect{r.Left, r.Top, r.Right, r.Bottom};
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/numeric.h"
+
 namespace {
 
 // num / den rounded to the nearest integer, an exact half going to the even neighbour.
@@ -17,12 +19,6 @@ int64_t RoundRatioHalfEven(int64_t num, int64_t den) {
     const int64_t twice = 2 * r;
     if (twice > den || (twice == den && (q % 2) != 0)) q += 1;
     return q;
-}
-
-int32_t SaturateToInt32(int64_t v) {
-    if (v > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-    if (v < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(v);
 }
 
 uint8_t ChannelAt(uint8_t from, uint8_t to, int64_t i, int64_t s) {
