@@ -209,10 +209,6 @@ protected:
     int32_t tabOrder_ = 0;
     bool tabStop_ = false;
     Hwnd handle_ = nullptr;
-
-private:
-    void* previousProc_ = nullptr;
-    friend int64_t ControlProc(Hwnd, uint32_t, uint64_t, int64_t);
 };
 
 // Creates a component of a stored layout's kind; widgets register theirs.

@@ -13,45 +13,15 @@
 namespace {
 
 const char kSpinClass[] = "TJvSpinEdit";
-const char kFieldProp[] = "KestraneSpinField";
 constexpr UINT_PTR kRepeatTimer = 1;
 
-void EnsureSpinClass() {
-    static bool registered = false;
-    if (registered) return;
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = tk::Application.Instance();
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-    windowClass.lpszClassName = kSpinClass;
-    if (!RegisterClassA(&windowClass)) throw std::runtime_error(win::LastErrorText());
-    registered = true;
-}
+void EnsureSpinClass() { win::RegisterWindowClass(kSpinClass, DefWindowProcA); }
 
-LRESULT CALLBACK EditBoxProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* field = static_cast<TJvSpinEdit*>(GetPropA(window, kFieldProp));
-    if (field == nullptr) return DefWindowProcA(window, msg, wParam, lParam);
-    WNDPROC previous = reinterpret_cast<WNDPROC>(field->EditProc());
-    try {
-        int64_t result = 0;
-        if (field->EditMessage(msg, wParam, lParam, result)) return result;
-    } catch (const std::exception& e) {
-        tk::HandleException(e.what());
-        return 0;
-    }
-    if (msg == WM_NCDESTROY) {
-        RemovePropA(window, kFieldProp);
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-    }
-    return CallWindowProcA(previous, window, msg, wParam, lParam);
-}
-
-std::string WindowText(HWND window) {
-    int length = GetWindowTextLengthA(window);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    int copied = GetWindowTextA(window, text.data(), length + 1);
-    text.resize(static_cast<size_t>(std::max(copied, 0)));
-    return text;
+bool EditBoxMessage(void* field, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    int64_t answer = 0;
+    if (!static_cast<TJvSpinEdit*>(field)->EditMessage(msg, wParam, lParam, answer)) return false;
+    result = static_cast<LRESULT>(answer);
+    return true;
 }
 
 void Line(HDC dc, int x0, int y0, int x1, int y1, int sysColor) {
@@ -80,10 +50,7 @@ TJvSpinEdit::~TJvSpinEdit() {
     if (handle_ != nullptr && IsWindow(handle_)) KillTimer(handle_, kRepeatTimer);
     // The box outlives this object by a moment while the window is torn
     // down; it must not call back into it.
-    if (edit_ != nullptr && IsWindow(edit_)) {
-        SetWindowLongPtrA(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editProc_));
-        RemovePropA(edit_, kFieldProp);
-    }
+    if (edit_ != nullptr && IsWindow(edit_)) win::Unsubclass(edit_, EditBoxMessage);
 }
 
 void TJvSpinEdit::Load(const TLayoutItem& item) {
@@ -112,9 +79,7 @@ void TJvSpinEdit::Load(const TLayoutItem& item) {
     // The same inset as a bordered edit box's text.
     const int32_t margin = Owner()->Scale(2);
     SendMessageA(edit_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
-    SetPropA(edit_, kFieldProp, this);
-    editProc_ =
-        reinterpret_cast<void*>(SetWindowLongPtrA(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditBoxProc)));
+    win::Subclass(edit_, EditBoxMessage, this);
     PlaceEdit();
     if (item.Find("value") != nullptr) SetValue(item.Int("value", 1));
     OnChange = Owner()->NotifyHandler(item.Text("onChange", ""));
@@ -145,7 +110,7 @@ void TJvSpinEdit::SetValue(double value) {
 void TJvSpinEdit::ShowText(int32_t caret) {
     if (edit_ == nullptr) return;
     const std::string& text = model_.Text();
-    if (WindowText(edit_) == text) return;
+    if (win::WindowText(edit_) == text) return;
     updating_ = true;
     SetWindowTextA(edit_, text.c_str());
     updating_ = false;
@@ -161,7 +126,7 @@ void TJvSpinEdit::TextEdited() {
     MarkShown(true);
     DWORD selectionEnd = 0;
     SendMessageA(edit_, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&selectionEnd));
-    bool changed = model_.BoxEdited(WindowText(edit_));
+    bool changed = model_.BoxEdited(win::WindowText(edit_));
     ShowText(static_cast<int32_t>(selectionEnd));
     Report(changed);
 }
@@ -350,7 +315,6 @@ bool TJvSpinEdit::WindowMessage(uint32_t msg, uint64_t wParam, int64_t lParam, i
 }
 
 bool TJvSpinEdit::EditMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int64_t& result) {
-    WNDPROC box = reinterpret_cast<WNDPROC>(editProc_);
     switch (msg) {
         case WM_CHAR: {
             char key = static_cast<char>(wParam);
@@ -377,7 +341,7 @@ bool TJvSpinEdit::EditMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int
                     return true;
                 }
             }
-            result = CallWindowProcA(box, edit_, WM_CHAR, static_cast<unsigned char>(key), lParam);
+            result = win::CallOwnProcedure(edit_, WM_CHAR, static_cast<unsigned char>(key), lParam);
             return true;
         }
         case WM_KEYDOWN:
@@ -395,18 +359,18 @@ bool TJvSpinEdit::EditMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int
             if (GetFocus() != edit_) {
                 // A click into the box places the caret instead of selecting.
                 clickEntering_ = true;
-                result = CallWindowProcA(box, edit_, msg, wParam, lParam);
+                result = win::CallOwnProcedure(edit_, msg, wParam, lParam);
                 clickEntering_ = false;
                 return true;
             }
             return false;
         case WM_SETFOCUS:
             MarkShown(true);
-            result = CallWindowProcA(box, edit_, msg, wParam, lParam);
+            result = win::CallOwnProcedure(edit_, msg, wParam, lParam);
             if (!clickEntering_) SendMessageA(edit_, EM_SETSEL, 0, -1);
             return true;
         case WM_KILLFOCUS: {
-            result = CallWindowProcA(box, edit_, msg, wParam, lParam);
+            result = win::CallOwnProcedure(edit_, msg, wParam, lParam);
             // Leaving writes the value again; the change check already keeps
             // it within the bounds, so only an out-of-range text is touched.
             double value = model_.Value();

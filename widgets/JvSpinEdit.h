@@ -29,7 +29,6 @@ public:
     // Messages of the edit box inside the field.
     bool EditMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int64_t& result);
     tk::Hwnd EditHandle() const { return edit_; }
-    void* EditProc() const { return editProc_; }
 
 private:
     void MarkShown(bool force);
@@ -49,7 +48,6 @@ private:
     TSpinModel model_;
     TSpinRepeat repeat_;
     tk::Hwnd edit_ = nullptr;
-    void* editProc_ = nullptr;
     bool shown_ = false;
     bool updating_ = false;
     bool clickEntering_ = false;

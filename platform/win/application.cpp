@@ -56,13 +56,7 @@ void HandleException(const std::string& what) {
 HINSTANCE__* TApplication::Instance() const { return GetModuleHandleA(nullptr); }
 
 void TApplication::Initialize() {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = ApplicationProc;
-    windowClass.hInstance = Instance();
-    windowClass.hIcon = LoadIconA(Instance(), MAKEINTRESOURCEA(1));
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-    windowClass.lpszClassName = kApplicationClass;
-    RegisterClassA(&windowClass);
+    win::RegisterWindowClass(kApplicationClass, ApplicationProc, 0, LoadIconA(Instance(), MAKEINTRESOURCEA(1)));
     // A zero-size top-level window: it owns the forms and carries the title.
     // It sits far off-screen, as some window systems still map a pixel for
     // an empty window, and that pixel must not land on the operator's displays.

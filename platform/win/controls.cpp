@@ -129,33 +129,15 @@ void TTimer::Tick() {
     if (enabled_ && OnTimer) OnTimer(this);
 }
 
-// Windowed controls are subclassed so that their messages reach the object.
-int64_t ControlProc(Hwnd window, uint32_t msg, uint64_t wParam, int64_t lParam);
-
 namespace {
-LRESULT CALLBACK ControlWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return ControlProc(window, msg, wParam, lParam);
+// Windowed controls are subclassed so that their messages reach the object.
+bool ControlMessage(void* object, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    int64_t answer = 0;
+    if (!static_cast<TWinControl*>(object)->WindowMessage(msg, wParam, lParam, answer)) return false;
+    result = static_cast<LRESULT>(answer);
+    return true;
 }
-const char kControlProp[] = "KestraneControl";
 }  // namespace
-
-int64_t ControlProc(Hwnd window, uint32_t msg, uint64_t wParam, int64_t lParam) {
-    auto* control = static_cast<TWinControl*>(GetPropA(window, kControlProp));
-    if (control == nullptr) return DefWindowProcA(window, msg, wParam, lParam);
-    WNDPROC previous = reinterpret_cast<WNDPROC>(control->previousProc_);
-    try {
-        int64_t result = 0;
-        if (control->WindowMessage(msg, wParam, lParam, result)) return result;
-    } catch (const std::exception& e) {
-        HandleException(e.what());
-        return 0;
-    }
-    if (msg == WM_NCDESTROY) {
-        RemovePropA(window, kControlProp);
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-    }
-    return CallWindowProcA(previous, window, msg, wParam, lParam);
-}
 
 TWinControl::~TWinControl() {
     if (handle_ != nullptr && IsWindow(handle_)) DestroyWindow(handle_);
@@ -164,9 +146,7 @@ TWinControl::~TWinControl() {
 void TWinControl::AttachHandle(Hwnd handle) {
     handle_ = handle;
     if (handle_ == nullptr) throw std::runtime_error(win::LastErrorText());
-    SetPropA(handle_, kControlProp, this);
-    previousProc_ = reinterpret_cast<void*>(
-        SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlWindowProc)));
+    win::Subclass(handle_, ControlMessage, this);
     if (Owner()->Font() != nullptr) SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Owner()->Font()), FALSE);
     Owner()->AddWinControl(this);
 }

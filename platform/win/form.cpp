@@ -111,17 +111,8 @@ void TForm::Create() {
 void TForm::CreateWindowFromLayout() {
     const TLayoutItem& form = layout_.Form;
     std::string className = "T" + name_;
-    WNDCLASSA windowClass{};
-    if (!GetClassInfoA(Application.Instance(), className.c_str(), &windowClass)) {
-        windowClass = WNDCLASSA{};
-        windowClass.style = CS_DBLCLKS;
-        windowClass.lpfnWndProc = FormProc;
-        windowClass.hInstance = Application.Instance();
-        windowClass.hIcon = LoadIconA(Application.Instance(), MAKEINTRESOURCEA(1));
-        windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-        windowClass.lpszClassName = className.c_str();
-        if (!RegisterClassA(&windowClass)) throw std::runtime_error(win::LastErrorText());
-    }
+    win::RegisterWindowClass(className.c_str(), FormProc, CS_DBLCLKS,
+                             LoadIconA(Application.Instance(), MAKEINTRESOURCEA(1)));
     std::string border = form.Text("borderStyle", "sizeable");
     std::string icons = form.Text("borderIcons", "systemMenu,minimize,maximize");
     DWORD style = WS_CLIPCHILDREN;

@@ -96,12 +96,6 @@ TExtent TForm::TextExtent(const std::string& text) const {
 
 void TForm::SetCaption(const std::string& caption) { SetWindowTextA(handle_, caption.c_str()); }
 
-std::string TForm::Caption() const {
-    int length = GetWindowTextLengthA(handle_);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    int copied = GetWindowTextA(handle_, text.data(), length + 1);
-    text.resize(static_cast<size_t>(std::max(copied, 0)));
-    return text;
-}
+std::string TForm::Caption() const { return win::WindowText(handle_); }
 
 }  // namespace tk

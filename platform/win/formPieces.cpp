@@ -47,15 +47,7 @@ LRESULT CALLBACK PieceProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) 
 }
 
 HWND CreatePieceWindow(HWND owner, TForm* form) {
-    WNDCLASSA windowClass{};
-    if (!GetClassInfoA(Application.Instance(), kPieceClass, &windowClass)) {
-        windowClass = WNDCLASSA{};
-        windowClass.lpfnWndProc = PieceProc;
-        windowClass.hInstance = Application.Instance();
-        windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-        windowClass.lpszClassName = kPieceClass;
-        if (!RegisterClassA(&windowClass)) throw std::runtime_error(win::LastErrorText());
-    }
+    win::RegisterWindowClass(kPieceClass, PieceProc);
     HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kPieceClass, "", WS_POPUP, 0, 0,
                                   0, 0, owner, nullptr, Application.Instance(), form);
     if (window == nullptr) throw std::runtime_error(win::LastErrorText());

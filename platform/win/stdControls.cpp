@@ -30,17 +30,7 @@ std::vector<std::string> SplitLines(const std::string& text) {
     return lines;
 }
 
-void EnsureLabelClass() {
-    static bool registered = false;
-    if (registered) return;
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = Application.Instance();
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-    windowClass.lpszClassName = kLabelClass;
-    RegisterClassA(&windowClass);
-    registered = true;
-}
+void EnsureLabelClass() { win::RegisterWindowClass(kLabelClass, DefWindowProcA); }
 
 // The container window a stored control goes on: the form (group boxes are
 // siblings drawn beneath the controls they frame).
@@ -333,13 +323,7 @@ void TEdit::Load(const TLayoutItem& item) {
     OnKeyPress = Owner()->KeyHandler(item.Text("onKeyPress", ""));
 }
 
-std::string TEdit::Text() const {
-    int length = GetWindowTextLengthA(handle_);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    int copied = GetWindowTextA(handle_, text.data(), length + 1);
-    text.resize(static_cast<size_t>(std::max(copied, 0)));
-    return text;
-}
+std::string TEdit::Text() const { return win::WindowText(handle_); }
 
 void TEdit::SetText(const std::string& text) {
     if (Text() == text) return;

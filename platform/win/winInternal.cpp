@@ -1,6 +1,10 @@
 // Helpers shared by the Windows side of the toolkit.
 #include "platform/win/winInternal.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+
 #include "platform/win/gdiHandles.h"
 
 namespace win {
@@ -47,6 +51,64 @@ int32_t WindowDpi(HWND window) {
     }
     WindowDc dc(nullptr);
     return dc ? GetDeviceCaps(dc.Get(), LOGPIXELSY) : 96;
+}
+
+std::string WindowText(HWND window) {
+    const int length = GetWindowTextLengthA(window);
+    if (length <= 0) return {};
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    const int copied = GetWindowTextA(window, text.data(), length + 1);
+    text.resize(static_cast<size_t>(std::max(copied, 0)));
+    return text;
+}
+
+namespace {
+
+LRESULT CALLBACK SubclassProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR object) {
+    const auto handler = reinterpret_cast<TMessageHandler>(id);
+    // Removed first, as the window is going: the object's handler still sees the message.
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(window, SubclassProc, id);
+    try {
+        LRESULT result = 0;
+        if (handler(reinterpret_cast<void*>(object), msg, wParam, lParam, result)) return result;
+    } catch (const std::exception& e) {
+        tk::HandleException(e.what());
+        return 0;
+    }
+    return DefSubclassProc(window, msg, wParam, lParam);
+}
+
+}  // namespace
+
+void Subclass(HWND window, TMessageHandler handler, void* object) {
+    if (!SetWindowSubclass(window, SubclassProc, reinterpret_cast<UINT_PTR>(handler),
+                           reinterpret_cast<DWORD_PTR>(object))) {
+        throw std::runtime_error(LastErrorText());
+    }
+}
+
+void Unsubclass(HWND window, TMessageHandler handler) {
+    RemoveWindowSubclass(window, SubclassProc, reinterpret_cast<UINT_PTR>(handler));
+}
+
+LRESULT CallOwnProcedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return DefSubclassProc(window, msg, wParam, lParam);
+}
+
+void RegisterWindowClass(const char* name, WNDPROC procedure, UINT style, HICON icon) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass{};
+    if (GetClassInfoA(instance, name, &windowClass)) return;
+    windowClass = WNDCLASSA{};
+    windowClass.style = style;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = icon;
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    windowClass.lpszClassName = name;
+    if (!RegisterClassA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        throw std::runtime_error(LastErrorText());
+    }
 }
 
 }  // namespace win
