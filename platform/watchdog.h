@@ -3,10 +3,30 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "platform/toolkit.h"
 
+// What the watchdog saw when it looked further.
+struct TWatchdogLook {
+    bool CursorRead = false;
+    int32_t CursorX = 0, CursorY = 0;
+    bool BandVisible = true;
+};
+
 namespace platform {
+
+// What the program decides for the watchdog, asked on its thread only.
+class TWatchdogRules {
+public:
+    virtual ~TWatchdogRules() = default;
+    // Whether the next check needs a look at the cursor and the band.
+    virtual bool NeedsLook(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs) const = 0;
+    // Whether the process must end now; look is given when NeedsLook said so.
+    virtual bool EndsProcess(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs, const TWatchdogLook* look) = 0;
+    // A new place to compare the cursor against.
+    virtual void Rebase(int32_t startX, int32_t startY) = 0;
+};
 
 // Runs on the watchdog's thread just before it ends the process: it must
 // allocate nothing, take no lock that another thread may hold and wait for
@@ -21,11 +41,13 @@ public:
     ~TBandWatchdog();
     TBandWatchdog(const TBandWatchdog&) = delete;
     TBandWatchdog& operator=(const TBandWatchdog&) = delete;
-    // Watches band from now on.
+    // Watches band from now on by rules, the cursor's place to compare
+    // against at startX, startY; the thread owns the rules from here.
     // endRequest, when given, is an event the thread waits on: its signal
     // counts as a move, and endMessage is posted to the band at once.
-    void Start(tk::Hwnd band, int32_t startX, int32_t startY, TEmergencyExit emergencyExit,
-               TKeySignal keySignal = nullptr, void* endRequest = nullptr, uint32_t endMessage = 0);
+    void Start(tk::Hwnd band, std::unique_ptr<TWatchdogRules> rules, int32_t startX, int32_t startY,
+               TEmergencyExit emergencyExit, TKeySignal keySignal = nullptr, void* endRequest = nullptr,
+               uint32_t endMessage = 0);
     void Stop();
     bool Running() const { return thread_ != nullptr; }
     // Left by the user-interface thread at each poll: it still runs.

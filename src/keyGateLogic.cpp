@@ -30,3 +30,7 @@ bool KeyHoldOver(const TKeyGate& gate, int64_t nowMs, int64_t hideMs, TKeyReleas
     if (nowMs - gate.HeldKeySeenMs() >= wait.SilenceMs) return true;
     return nowMs - hideMs >= wait.LimitMs;
 }
+
+bool TKeyGate::HoldOver(int64_t nowMs, int64_t hiddenAtMs) const { return KeyHoldOver(*this, nowMs, hiddenAtMs); }
+
+int64_t TKeyGate::HoldLimitMs() const { return TKeyReleaseWait{}.LimitMs; }

@@ -6,37 +6,27 @@
 
 #include <cstdint>
 
+#include "platform/keyboardGuard.h"
+
 constexpr uint32_t kVkF10 = 0x79;
-
-struct TKeyEvent {
-    uint32_t VirtualKey = 0;
-    bool Down = false;     // a key-down or an auto-repeat
-    bool System = false;   // the system's key-down (with Alt, or F10)
-    bool AltDown = false;  // Alt held
-    int64_t AtMs = 0;
-};
-
-enum class TKeyVerdict {
-    Pass,      // goes on to the window that has the keyboard
-    HoldBack,  // reaches no window
-    Dismiss,   // ends the band and reaches no window
-};
 
 // A key-down ends the band unless it comes with Alt or is F10, the keys the
 // system keeps for menus.
 bool KeyEndsTheBand(const TKeyEvent& key);
 
-class TKeyGate {
+class TKeyGate : public platform::TKeyRules {
 public:
     // The band shows: the next key that counts ends it.
-    void Arm() { armed_ = true; }
+    void Arm() override { armed_ = true; }
     // The band is gone: no key ends it any more; a held key stays held back.
-    void Disarm() { armed_ = false; }
+    void Disarm() override { armed_ = false; }
 
     // From the key that ended the band until its release, every key-down of
     // the session (its own auto-repeats and other keys alike) is held back;
     // key-ups always pass.
-    TKeyVerdict OnKey(const TKeyEvent& key);
+    TKeyVerdict OnKey(const TKeyEvent& key) override;
+    bool HoldOver(int64_t nowMs, int64_t hiddenAtMs) const override;
+    int64_t HoldLimitMs() const override;
 
     bool Holding() const { return holding_; }
     uint32_t HeldKey() const { return heldKey_; }

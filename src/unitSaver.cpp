@@ -8,6 +8,7 @@
 #include "src/bandGroups.h"
 #include "src/bandShape.h"
 #include "src/unitRegistry.h"
+#include "src/watchdogLogic.h"
 
 TfrmSaver* frmSaver = nullptr;
 int32_t StartPosX = 0;
@@ -16,6 +17,7 @@ TMoveState MoveState;
 TRandom Generator;
 platform::TEmergencyExit SaverEmergencyExit = nullptr;
 platform::TKeyboardGuard KeyboardGuard;
+TKeyGate KeyGate;
 
 namespace {
 constexpr uint32_t kBlack = tk::RgbColor(0, 0, 0);
@@ -120,10 +122,10 @@ void TfrmSaver::FormShow(tk::TComponent*) {
     control_ = std::make_unique<platform::TControlChannel>();
     // Last line of defence: ends the process if the band outlives a mouse
     // move, a key, the control system's request or a hung handler.
-    watchdog_.Start(Handle(), StartPosX, StartPosY, SaverEmergencyExit, &platform::TKeyboardGuard::DismissKeyAtMs,
-                    control_->EndEvent(), kWmControlEnd);
+    watchdog_.Start(Handle(), std::make_unique<TWatchdog>(StartPosX, StartPosY), StartPosX, StartPosY,
+                    SaverEmergencyExit, &platform::TKeyboardGuard::DismissKeyAtMs, control_->EndEvent(), kWmControlEnd);
     // Without the hook a key still ends the band while it has the keyboard.
-    KeyboardGuard.Start(Handle(), kWmDismissKey);
+    KeyboardGuard.Start(Handle(), kWmDismissKey, &KeyGate);
 }
 
 void TfrmSaver::LayOutBand(const platform::TVirtualDesktop& desktop) {

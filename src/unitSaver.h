@@ -12,6 +12,7 @@
 #include "platform/toolkit.h"
 #include "platform/watchdog.h"
 #include "src/bandMotion.h"
+#include "src/keyGateLogic.h"
 
 class TfrmSaver : public tk::TForm {
 public:
@@ -105,6 +106,8 @@ extern platform::TEmergencyExit SaverEmergencyExit;
 // Lives beyond the band: after the band has gone it still holds back the
 // key that ended it until that key is released.
 extern platform::TKeyboardGuard KeyboardGuard;
+// The hook's rules: which key ends the band, which keys are held back.
+extern TKeyGate KeyGate;
 
 extern TfrmSaver* frmSaver;
 extern int32_t StartPosX;

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "platform/watchdog.h"
+
 struct TWatchdogConfig {
     int64_t UnresponsiveMs = 2000;  // no heartbeat for this long counts as hung
     int64_t GraceMs = 500;          // the ordinary dismissal gets this long first
@@ -15,27 +17,23 @@ struct TWatchdogConfig {
 
 enum class TWatchdogAction { Nothing, EndProcess };
 
-// What the watchdog saw when it looked further.
-struct TWatchdogLook {
-    bool CursorRead = false;
-    int32_t CursorX = 0, CursorY = 0;
-    bool BandVisible = true;
-};
-
-class TWatchdog {
+class TWatchdog : public platform::TWatchdogRules {
 public:
     TWatchdog(int32_t startX, int32_t startY, TWatchdogConfig config = {});
     // Whether the next check needs a look at the cursor and the band.
-    bool NeedsLook(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs) const;
+    bool NeedsLook(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs) const override;
     // One check. look is required when NeedsLook said so, ignored otherwise.
     // A watch starts when the operator moved or the thread fell silent; at
     // the end of its grace the process ends only if the band is still up
     // and the operator moved, or the thread stayed silent all along.
     TWatchdogAction Check(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs, const TWatchdogLook* look);
+    bool EndsProcess(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs, const TWatchdogLook* look) override {
+        return Check(nowMs, heartbeatMs, movedAtMs, look) == TWatchdogAction::EndProcess;
+    }
     bool Triggered() const { return triggered_; }
     // A new place to compare the cursor against, from a user-interface
     // thread that runs: a watch the old place started is void.
-    void Rebase(int32_t startX, int32_t startY);
+    void Rebase(int32_t startX, int32_t startY) override;
 
 private:
     bool Silent(int64_t nowMs, int64_t heartbeatMs) const;

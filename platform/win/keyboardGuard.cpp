@@ -3,15 +3,14 @@
 #include <atomic>
 
 #include "platform/keyboardGuard.h"
-#include "src/keyGateLogic.h"
 
 namespace platform {
 
 namespace {
 
 // A hook procedure has no context: the one band of the process keeps its
-// state here. The gate is touched only on the hook's thread.
-TKeyGate Gate;
+// state here. The rules are asked only on the hook's thread.
+TKeyRules* Rules = nullptr;
 HWND NotifyWindow = nullptr;
 UINT NotifyMessage = 0;
 std::atomic<int64_t> DismissAtMs{0};
@@ -35,7 +34,7 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
         key.System = wParam == WM_SYSKEYDOWN || wParam == WM_SYSKEYUP;
         key.AltDown = (info->flags & LLKHF_ALTDOWN) != 0;
         key.AtMs = NowMs();
-        switch (Gate.OnKey(key)) {
+        switch (Rules->OnKey(key)) {
             case TKeyVerdict::Dismiss:
                 DismissAtMs.store(key.AtMs, std::memory_order_relaxed);
                 PostMessageA(NotifyWindow, NotifyMessage, 0, 0);
@@ -72,7 +71,7 @@ DWORD WINAPI HookThread(void* parameter) {
             if (msg.message == kDisarm && !disarmed) {
                 disarmed = true;
                 hiddenAtMs = NowMs();
-                Gate.Disarm();
+                Rules->Disarm();
             } else if (msg.message == kRearm && !disarmed) {
                 // The new hook first, so that no key passes between the two;
                 // removing one the system has dropped already fails harmlessly.
@@ -84,7 +83,7 @@ DWORD WINAPI HookThread(void* parameter) {
                 quit = true;
             }
         }
-        if (quit || (disarmed && KeyHoldOver(Gate, NowMs(), hiddenAtMs))) break;
+        if (quit || (disarmed && Rules->HoldOver(NowMs(), hiddenAtMs))) break;
     }
     UnhookWindowsHookEx(hook);
     return 0;
@@ -92,13 +91,14 @@ DWORD WINAPI HookThread(void* parameter) {
 
 }  // namespace
 
-bool TKeyboardGuard::Start(tk::Hwnd notify, uint32_t message) {
+bool TKeyboardGuard::Start(tk::Hwnd notify, uint32_t message, TKeyRules* rules) {
     if (thread_ != nullptr) return true;
+    if (rules == nullptr) return false;
     NotifyWindow = static_cast<HWND>(notify);
     NotifyMessage = message;
     DismissAtMs.store(0);
-    Gate = TKeyGate{};
-    Gate.Arm();
+    Rules = rules;
+    Rules->Arm();
     TStart start;
     start.Ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (start.Ready == nullptr) return false;
@@ -133,7 +133,7 @@ void TKeyboardGuard::Finish() {
     if (thread_ == nullptr) return;
     Disarm();
     HANDLE thread = static_cast<HANDLE>(thread_);
-    const DWORD limit = static_cast<DWORD>(TKeyReleaseWait{}.LimitMs) + kFinishSlackMs;
+    const DWORD limit = static_cast<DWORD>(Rules->HoldLimitMs()) + kFinishSlackMs;
     if (WaitForSingleObject(thread, limit) != WAIT_OBJECT_0) {
         PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
         WaitForSingleObject(thread, 1000);

@@ -3,7 +3,6 @@
 #include <atomic>
 
 #include "platform/watchdog.h"
-#include "src/watchdogLogic.h"
 
 namespace platform {
 
@@ -16,6 +15,7 @@ struct TBandWatchdog::TShared {
     HANDLE StopEvent = nullptr;
     TEmergencyExit EmergencyExit = nullptr;
     TKeySignal KeySignal = nullptr;
+    std::unique_ptr<TWatchdogRules> Rules;
     HANDLE EndRequest = nullptr;
     UINT EndMessage = 0;
     // Both coordinates in one word, so that the thread never reads half a change.
@@ -67,7 +67,7 @@ TWatchdogLook LookAtBand(HWND band, DWORD bandThread) {
 DWORD WINAPI WatchdogThread(void* parameter) {
     auto* shared = static_cast<TBandWatchdog::TShared*>(parameter);
     uint64_t start = shared->Start.load(std::memory_order_relaxed);
-    TWatchdog dog(PointX(start), PointY(start));
+    TWatchdogRules& dog = *shared->Rules;
     // The first calls of a thread into the window system set up its data
     // there; done now, so that no later look ever allocates.
     LookAtBand(shared->Band, shared->BandThread);
@@ -96,7 +96,7 @@ DWORD WINAPI WatchdogThread(void* parameter) {
         TWatchdogLook look;
         const bool looked = dog.NeedsLook(now, heartbeat, movedAt);
         if (looked) look = LookAtBand(shared->Band, shared->BandThread);
-        if (dog.Check(now, heartbeat, movedAt, looked ? &look : nullptr) == TWatchdogAction::EndProcess) {
+        if (dog.EndsProcess(now, heartbeat, movedAt, looked ? &look : nullptr)) {
             if (shared->EmergencyExit != nullptr) shared->EmergencyExit();
             // Not ExitProcess: a stuck user-interface thread may hold locks
             // that an orderly exit would wait for.
@@ -110,9 +110,10 @@ DWORD WINAPI WatchdogThread(void* parameter) {
 
 TBandWatchdog::~TBandWatchdog() { Stop(); }
 
-void TBandWatchdog::Start(tk::Hwnd band, int32_t startX, int32_t startY, TEmergencyExit emergencyExit,
-                          TKeySignal keySignal, void* endRequest, uint32_t endMessage) {
+void TBandWatchdog::Start(tk::Hwnd band, std::unique_ptr<TWatchdogRules> rules, int32_t startX, int32_t startY,
+                          TEmergencyExit emergencyExit, TKeySignal keySignal, void* endRequest, uint32_t endMessage) {
     Stop();
+    if (rules == nullptr) return;
     HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (stop == nullptr) return;
     auto* shared = new TShared;
@@ -120,6 +121,7 @@ void TBandWatchdog::Start(tk::Hwnd band, int32_t startX, int32_t startY, TEmerge
     shared->BandThread = GetWindowThreadProcessId(static_cast<HWND>(band), nullptr);
     shared->Start.store(PackPoint(startX, startY));
     shared->KeySignal = keySignal;
+    shared->Rules = std::move(rules);
     shared->EndMessage = endMessage;
     // Its own handle: the thread may outlive the band's.
     if (endRequest != nullptr) {
