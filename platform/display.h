@@ -8,15 +8,11 @@
 
 namespace platform {
 
-struct TVirtualDesktop {
-    int32_t Left = 0, Top = 0, Width = 0, Height = 0;
-};
-
 // The bounding rectangle of all monitors.
-TVirtualDesktop VirtualDesktop();
+TRect VirtualDesktop();
 // Each monitor's rectangle in screen coordinates; empty when the system
 // cannot list them.
-std::vector<tk::TRect> MonitorRects();
+std::vector<TRect> MonitorRects();
 // Whether a screen point lies on a monitor.
 bool PointOnAMonitor(int32_t x, int32_t y);
 // The cursor's screen position; false when the system refuses it.
@@ -34,7 +30,7 @@ uint32_t Handle32FromWindow(tk::Hwnd window);
 bool IsWindowVisibleNow(tk::Hwnd window);
 bool IsWindowAlive(tk::Hwnd window);
 // Outer rectangle of a window in screen coordinates; false on failure.
-bool TryGetWindowRect(tk::Hwnd window, tk::TRect& rect);
+bool TryGetWindowRect(tk::Hwnd window, TRect& rect);
 
 // Ends the process at once: the last resort of the fail-safe paths.
 [[noreturn]] void ExitProcessNow(uint32_t exitCode);

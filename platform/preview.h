@@ -29,10 +29,10 @@ public:
 
     // False when the system gave no device context.
     bool Valid() const { return dc_ != nullptr; }
-    void FillBlack(const tk::TRect& rect);
+    void FillBlack(const TRect& rect);
     // The picture scaled into rect with its transparent colour left out;
     // nothing lands outside rect.
-    void DrawPicture(const tk::TBitmapPicture& picture, const tk::TRect& rect);
+    void DrawPicture(const tk::TBitmapPicture& picture, const TRect& rect);
 
 private:
     tk::Hwnd host_;

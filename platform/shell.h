@@ -18,10 +18,10 @@ void ShellOpen(tk::Hwnd ownerWindow, const std::string& file, const std::string&
                const std::string& directory, int32_t showCommand);
 
 // The primary monitor's desktop area not covered by the task bar.
-tk::TRect WorkArea();
+TRect WorkArea();
 // The work area of the monitor that rect mostly lies on (the nearest one
 // when it lies on none).
-tk::TRect WorkAreaFor(const tk::TRect& rect);
+TRect WorkAreaFor(const TRect& rect);
 
 // The parent (or owner) of a window; nullptr when it has none or the
 // handle names no window.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/formLayout.h"
+#include "platform/geometry.h"
 
 struct HWND__;
 struct HDC__;
@@ -27,16 +28,6 @@ using Hwnd = HWND__*;
 using Hdc = HDC__*;
 using Hfont = HFONT__*;
 using Hicon = HICON__*;
-
-struct TRect {
-    int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
-    int32_t Width() const { return Right - Left; }
-    int32_t Height() const { return Bottom - Top; }
-};
-
-struct TExtent {
-    int32_t Width = 0, Height = 0;
-};
 
 // The primary monitor's size in pixels.
 int32_t ScreenWidth();
@@ -264,7 +255,7 @@ public:
     Hfont Font() const { return font_; }
     // Size of one line of text in the form's font (the system's GUI font
     // when the form has none of its own), '&' measured as written.
-    TExtent TextExtent(const std::string& text) const;
+    TSize TextExtent(const std::string& text) const;
 
     bool Showing() const { return showing_; }
     void Show();
@@ -501,7 +492,7 @@ private:
 };
 
 // The size of a run of text in a font, as TCanvas::TextOutOpaque fills it.
-TExtent TextExtent(std::string_view text, const TFont& font);
+TSize TextExtent(std::string_view text, const TFont& font);
 
 // Drawing on a device context, owning whatever GDI objects it creates.
 class TCanvas {

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-std::vector<TMonitorGroup> GroupMonitors(const std::vector<TShapeRect>& monitors) {
+std::vector<TMonitorGroup> GroupMonitors(const std::vector<TRect>& monitors) {
     std::vector<TMonitorGroup> groups;
     for (size_t i = 0; i < monitors.size(); ++i) {
-        const TShapeRect& m = monitors[i];
+        const TRect& m = monitors[i];
         if (m.Right <= m.Left || m.Bottom <= m.Top) continue;
         auto same = std::find_if(groups.begin(), groups.end(), [&](const TMonitorGroup& g) {
             return g.Rect.Top == m.Top && g.Rect.Bottom == m.Bottom;

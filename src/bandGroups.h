@@ -11,7 +11,7 @@
 
 struct TMonitorGroup {
     // The bounding rectangle of the group's monitors: what its band spans.
-    TShapeRect Rect;
+    TRect Rect;
     // Indexes into the monitor list, in its order.
     std::vector<size_t> Monitors;
 };
@@ -19,4 +19,4 @@ struct TMonitorGroup {
 // The groups ordered by top, then by left: the order in which their bands
 // draw their random places, one after the other from one generator.
 // Monitors without area belong to no group.
-std::vector<TMonitorGroup> GroupMonitors(const std::vector<TShapeRect>& monitors);
+std::vector<TMonitorGroup> GroupMonitors(const std::vector<TRect>& monitors);

@@ -39,9 +39,9 @@ uint32_t MoveIntervalMs(int32_t transitionTime) {
     return static_cast<uint32_t>(ClampTransitionTime(transitionTime)) * 1000u;
 }
 
-TBandRect ComputeBandRect(const TDesktop& desktop, int32_t coverArea) {
+TRect ComputeBandRect(const TRect& desktop, int32_t coverArea) {
     const int32_t n = ClampCoverArea(coverArea) + 2;
-    return TBandRect{desktop.Left, desktop.Width, desktop.Height / n};
+    return RectAt(desktop.Left, desktop.Top, desktop.Width(), desktop.Height() / n);
 }
 
 TMovePlace ComputeMove(TMoveState& state, TRandom& random, const TMoveInput& input) {
@@ -49,7 +49,7 @@ TMovePlace ComputeMove(TMoveState& state, TRandom& random, const TMoveInput& inp
     int64_t top = 0;
 
     if (input.MovementType != 0) {
-        top = static_cast<int64_t>(DrawNonNegative(random, input.Desktop.Height)) - h / 2;
+        top = static_cast<int64_t>(DrawNonNegative(random, input.Desktop.Height())) - h / 2;
     } else {
         const int64_t n = ClampCoverArea(input.CoverArea) + 2;
         const int64_t step = static_cast<int64_t>(state.MoveStep) + 1;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "platform/geometry.h"
 #include "platform/messages.h"
 
 // Linear congruential generator of the band's places.
@@ -24,22 +25,9 @@ int32_t ClampTransitionTime(int32_t v);  // 1..5
 // Interval of the move timer in milliseconds.
 uint32_t MoveIntervalMs(int32_t transitionTime);
 
-// The virtual desktop, the bounding rectangle of all monitors.
-struct TDesktop {
-    int32_t Left;
-    int32_t Top;
-    int32_t Width;
-    int32_t Height;
-};
-
-struct TBandRect {
-    int32_t Left;
-    int32_t Width;
-    int32_t Height;
-};
-
-// The band: desktop's left and width, desktop's height div (cover area + 2).
-TBandRect ComputeBandRect(const TDesktop& desktop, int32_t coverArea);
+// The band at the desktop's top: its left and width, its height div (cover
+// area + 2). The desktop is the bounding rectangle of the monitors it spans.
+TRect ComputeBandRect(const TRect& desktop, int32_t coverArea);
 
 // Sequential-movement state, kept for the whole process.
 struct TMoveState {
@@ -53,7 +41,7 @@ struct TMoveInput {
     int32_t FormHeight;
     int32_t LogoWidth;
     int32_t LogoHeight;
-    TDesktop Desktop;
+    TRect Desktop;
     int32_t MovementType;  // 0 sequential, anything else random
     int32_t CoverArea;
     bool DrawBorders;

@@ -46,13 +46,13 @@ int32_t ClampKeepClear(int32_t rows, int32_t monitorHeight) {
     return std::min(rows, monitorHeight / 4);
 }
 
-std::vector<TShapeRect> BandPieces(const TShapeRect& band, const std::vector<TShapeRect>& monitors, int32_t keepTop,
-                                   int32_t keepBottom) {
+std::vector<TRect> BandPieces(const TRect& band, const std::vector<TRect>& monitors, int32_t keepTop,
+                              int32_t keepBottom) {
     if (band.Left >= band.Right || band.Top >= band.Bottom) return {};
     if ((keepTop <= 0 && keepBottom <= 0) || monitors.empty()) return {band};
     // Every column edge where a monitor begins or ends inside the band.
     std::vector<int32_t> edges{band.Left, band.Right};
-    for (const TShapeRect& m : monitors) {
+    for (const TRect& m : monitors) {
         for (int32_t x : {m.Left, m.Right}) {
             if (x > band.Left && x < band.Right) edges.push_back(x);
         }
@@ -60,7 +60,7 @@ std::vector<TShapeRect> BandPieces(const TShapeRect& band, const std::vector<TSh
     std::sort(edges.begin(), edges.end());
     edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
 
-    std::vector<TShapeRect> pieces;
+    std::vector<TRect> pieces;
     // Rows of the previous column, to join a column to it when they match.
     std::vector<TRows> previous;
     std::vector<size_t> previousPieces;
@@ -68,14 +68,14 @@ std::vector<TShapeRect> BandPieces(const TShapeRect& band, const std::vector<TSh
         const int32_t left = edges[i], right = edges[i + 1];
         // The band's rows that some monitor shows in this column...
         std::vector<TRows> rows;
-        for (const TShapeRect& m : monitors) {
+        for (const TRect& m : monitors) {
             if (m.Right <= left || m.Left >= right) continue;
             const int32_t top = std::max(m.Top, band.Top), bottom = std::min(m.Bottom, band.Bottom);
             if (top < bottom) rows = Joined(rows, TRows{top, bottom});
         }
         // ...less every strip there: a strip stays clear even where another
         // monitor overlaps it.
-        for (const TShapeRect& m : monitors) {
+        for (const TRect& m : monitors) {
             if (m.Right <= left || m.Left >= right || m.Top >= m.Bottom) continue;
             const int32_t height = m.Bottom - m.Top;
             rows = Without(rows, m.Top, m.Top + ClampKeepClear(keepTop, height));
@@ -89,7 +89,7 @@ std::vector<TShapeRect> BandPieces(const TShapeRect& band, const std::vector<TSh
         previousPieces.clear();
         for (const TRows& r : rows) {
             previousPieces.push_back(pieces.size());
-            pieces.push_back(TShapeRect{left, r.Top, right, r.Bottom});
+            pieces.push_back(TRect{left, r.Top, right, r.Bottom});
         }
     }
     return pieces;

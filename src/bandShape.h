@@ -5,11 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-// A rectangle in screen coordinates, right and bottom exclusive.
-struct TShapeRect {
-    int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
-    bool operator==(const TShapeRect&) const = default;
-};
+#include "platform/geometry.h"
 
 // The most rows a site can ask to keep clear: a quarter of an 8K monitor.
 constexpr int32_t kKeepClearMost = 4320 / 4;
@@ -23,5 +19,5 @@ int32_t ClampKeepClear(int32_t rows, int32_t monitorHeight);
 // monitor's edge crosses the band, touching columns of the same rows joined
 // again. Parts of the band that no monitor shows are left out. Nothing kept
 // clear, or no monitor known, gives the band whole.
-std::vector<TShapeRect> BandPieces(const TShapeRect& band, const std::vector<TShapeRect>& monitors, int32_t keepTop,
-                                   int32_t keepBottom);
+std::vector<TRect> BandPieces(const TRect& band, const std::vector<TRect>& monitors, int32_t keepTop,
+                              int32_t keepBottom);

@@ -146,7 +146,7 @@ bool ApplyEnabledAfterLoad(const TCfg& cfg, const TCfgSources& sources) {
     return enabled;
 }
 
-TDialogPos CentreAndClamp(const TRect& parent, int32_t outerWidth, int32_t outerHeight, const TRect& workArea) {
+TPoint CentreAndClamp(const TRect& parent, int32_t outerWidth, int32_t outerHeight, const TRect& workArea) {
     // 64-bit throughout, so that extreme rectangles cannot overflow.
     const int64_t w = outerWidth;
     const int64_t h = outerHeight;
@@ -158,5 +158,5 @@ TDialogPos CentreAndClamp(const TRect& parent, int32_t outerWidth, int32_t outer
     if (left + w > workArea.Right) left = workArea.Right - w;
     if (top + h > workArea.Bottom) top = workArea.Bottom - h;
 
-    return TDialogPos{SaturateToInt32(left), SaturateToInt32(top)};
+    return TPoint{SaturateToInt32(left), SaturateToInt32(top)};
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/geometry.h"
 #include "src/cfgSources.h"
 #include "src/unitRegistry.h"
 
@@ -44,14 +45,6 @@ bool ApplyEnabledAfterLoad(const TCfg& cfg);
 // The same, with the enforced settings left out of the comparisons.
 bool ApplyEnabledAfterLoad(const TCfg& cfg, const TCfgSources& sources);
 
-struct TRect {
-    int32_t Left, Top, Right, Bottom;
-};
-
-struct TDialogPos {
-    int32_t X, Y;
-};
-
 // Top-left corner of a dialog of the given outer size centred on parent, then held inside
 // workArea (top, left, right, bottom in that order, so right and bottom win).
-TDialogPos CentreAndClamp(const TRect& parent, int32_t outerWidth, int32_t outerHeight, const TRect& workArea);
+TPoint CentreAndClamp(const TRect& parent, int32_t outerWidth, int32_t outerHeight, const TRect& workArea);

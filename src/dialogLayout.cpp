@@ -77,18 +77,18 @@ TDialogLayout ComputeDialogLayout(const TDialogLayoutInput& input) {
     return out;
 }
 
-TPoint32 ComputeDialogPosition(int32_t outerWidth, int32_t outerHeight, bool hasMainWindow, int32_t mainLeft,
-                               int32_t mainTop, int32_t mainWidth, int32_t mainHeight, int32_t screenWidth,
-                               int32_t screenHeight) {
+TPoint ComputeDialogPosition(int32_t outerWidth, int32_t outerHeight, bool hasMainWindow, int32_t mainLeft,
+                             int32_t mainTop, int32_t mainWidth, int32_t mainHeight, int32_t screenWidth,
+                             int32_t screenHeight) {
     // int64 so that the differences cannot overflow; '/' truncates toward zero.
     if (hasMainWindow) {
         const int64_t x = mainLeft + (static_cast<int64_t>(mainWidth) - outerWidth) / 2;
         const int64_t y = mainTop + (static_cast<int64_t>(mainHeight) - outerHeight) / 2;
-        return TPoint32{SaturateToInt32(x), SaturateToInt32(y)};
+        return TPoint{SaturateToInt32(x), SaturateToInt32(y)};
     }
     const int64_t x = (static_cast<int64_t>(screenWidth) - outerWidth) / 2;
     const int64_t y = (static_cast<int64_t>(screenHeight) - outerHeight) / 2;
-    return TPoint32{SaturateToInt32(x), SaturateToInt32(y)};
+    return TPoint{SaturateToInt32(x), SaturateToInt32(y)};
 }
 
 char AcceleratorOf(const std::string& caption) {
@@ -139,12 +139,12 @@ int32_t NextFocusIndex(int32_t current, int32_t count, TDialogKey key) {
     return current == 0 ? count - 1 : current - 1;
 }
 
-TPoint32 KeepInWorkArea(TPoint32 at, int32_t outerWidth, int32_t outerHeight, const TWorkArea& area) {
+TPoint KeepInWorkArea(TPoint at, int32_t outerWidth, int32_t outerHeight, const TRect& area) {
     int64_t x = at.X;
     int64_t y = at.Y;
     x = std::min<int64_t>(x, static_cast<int64_t>(area.Right) - outerWidth);
     y = std::min<int64_t>(y, static_cast<int64_t>(area.Bottom) - outerHeight);
     x = std::max<int64_t>(x, area.Left);
     y = std::max<int64_t>(y, area.Top);
-    return TPoint32{static_cast<int32_t>(x), static_cast<int32_t>(y)};
+    return TPoint{static_cast<int32_t>(x), static_cast<int32_t>(y)};
 }

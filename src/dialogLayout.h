@@ -5,21 +5,15 @@
 #include <string>
 #include <vector>
 
-struct TSize {
-    int32_t Width = 0;
-    int32_t Height = 0;
-};
+#include "platform/geometry.h"
 
+// A box of the dialog as a place and a size: the size stays exact for any
+// text extent, which right and bottom edges could not hold in 32 bits.
 struct TRect32 {
     int32_t Left = 0;
     int32_t Top = 0;
     int32_t Width = 0;
     int32_t Height = 0;
-};
-
-struct TPoint32 {
-    int32_t X = 0;
-    int32_t Y = 0;
 };
 
 struct TDialogLayoutInput {
@@ -48,17 +42,14 @@ TDialogLayout ComputeDialogLayout(const TDialogLayoutInput& input);
 
 // Centred over the main window when there is one, else on the screen; halves truncate
 // toward zero and the result may lie off screen.
-TPoint32 ComputeDialogPosition(int32_t outerWidth, int32_t outerHeight, bool hasMainWindow, int32_t mainLeft,
-                               int32_t mainTop, int32_t mainWidth, int32_t mainHeight, int32_t screenWidth,
-                               int32_t screenHeight);
+TPoint ComputeDialogPosition(int32_t outerWidth, int32_t outerHeight, bool hasMainWindow, int32_t mainLeft,
+                             int32_t mainTop, int32_t mainWidth, int32_t mainHeight, int32_t screenWidth,
+                             int32_t screenHeight);
 
 // A box's top-left corner moved, as little as it takes, into a work area
 // (left, top, right, bottom) so that its caption stays reachable; when the
 // box is larger than the area its top-left corner wins.
-struct TWorkArea {
-    int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
-};
-TPoint32 KeepInWorkArea(TPoint32 at, int32_t outerWidth, int32_t outerHeight, const TWorkArea& area);
+TPoint KeepInWorkArea(TPoint at, int32_t outerWidth, int32_t outerHeight, const TRect& area);
 
 // Upper-cased character after the first single '&' ("&&" is a literal ampersand); 0 if none.
 char AcceleratorOf(const std::string& caption);

@@ -43,14 +43,13 @@ constexpr uint64_t kHostWaitMs = 3000;
 // boundary, and a vanished host is noticed as quickly.
 constexpr int32_t kMaxPassWaitMs = 50;
 
-tk::TRect LogoRectFor(const tk::TRect& hostRect, const tk::TBitmapPicture* logo) {
-    if (logo == nullptr) return tk::TRect{};
+TRect LogoRectFor(const TRect& hostRect, const tk::TBitmapPicture* logo) {
+    if (logo == nullptr) return TRect{};
     const int64_t width = static_cast<int64_t>(hostRect.Right) - hostRect.Left;
     const int64_t height = static_cast<int64_t>(hostRect.Bottom) - hostRect.Top;
     const int32_t hw = std::max(SaturateToInt32(width), 0);
     const int32_t hh = std::max(SaturateToInt32(height), 0);
-    const TLogoRect r = ComputeLogoRect(hw, hh, logo->Width(), logo->Height());
-    return tk::TRect{r.Left, r.Top, r.Right, r.Bottom};
+    return ComputeLogoRect(hw, hh, logo->Width(), logo->Height());
 }
 
 // In saver mode nothing may leave the band over the operator's displays:
@@ -138,12 +137,12 @@ void RunPreview() {
         platform::WaitForMessages(static_cast<uint32_t>(std::min<uint64_t>(deadline - now + 1, kMaxPassWaitMs)));
     }
 
-    tk::TRect hostRect;
+    TRect hostRect;
     if (!platform::TryGetWindowRect(host, hostRect)) return;
     platform::THostSurface surface(host);
     if (!surface.Valid()) return;
     const tk::TBitmapPicture* logo = frmSaver->imgLogo->Picture();
-    const tk::TRect logoRect = LogoRectFor(hostRect, logo);
+    const TRect logoRect = LogoRectFor(hostRect, logo);
     // A host without area gets nothing drawn; the preview only waits for it to go.
     const bool drawable = logoRect.Width() > 0 && logoRect.Height() > 0;
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-TLogoRect ComputeLogoRect(int32_t hostWidth, int32_t hostHeight, int32_t pictureWidth, int32_t pictureHeight) {
-    TLogoRect rect;
+TRect ComputeLogoRect(int32_t hostWidth, int32_t hostHeight, int32_t pictureWidth, int32_t pictureHeight) {
+    TRect rect;
     if (hostWidth <= 0 || hostHeight <= 0 || pictureWidth <= 0 || pictureHeight <= 0) return rect;
     const int64_t hw = hostWidth;
     const int64_t hh = hostHeight;
@@ -12,11 +12,11 @@ TLogoRect ComputeLogoRect(int32_t hostWidth, int32_t hostHeight, int32_t picture
     if (pw * hh > ph * hw) {
         const int64_t height = hw * ph / pw;
         const int64_t offset = (hh - height) / 2;
-        rect = TLogoRect{0, static_cast<int32_t>(offset), hostWidth, static_cast<int32_t>(offset + height)};
+        rect = TRect{0, static_cast<int32_t>(offset), hostWidth, static_cast<int32_t>(offset + height)};
     } else {
         const int64_t width = hh * pw / ph;
         const int64_t offset = (hw - width) / 2;
-        rect = TLogoRect{static_cast<int32_t>(offset), 0, static_cast<int32_t>(offset + width), hostHeight};
+        rect = TRect{static_cast<int32_t>(offset), 0, static_cast<int32_t>(offset + width), hostHeight};
     }
     return rect;
 }

@@ -4,14 +4,12 @@
 
 #include <cstdint>
 
-struct TLogoRect {
-    int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
-};
+#include "platform/geometry.h"
 
 // The logo (pictureWidth x pictureHeight) fitted into a host of
 // hostWidth x hostHeight with its proportions kept and centred. A host
 // without area gets an empty rectangle.
-TLogoRect ComputeLogoRect(int32_t hostWidth, int32_t hostHeight, int32_t pictureWidth, int32_t pictureHeight);
+TRect ComputeLogoRect(int32_t hostWidth, int32_t hostHeight, int32_t pictureWidth, int32_t pictureHeight);
 
 enum class TBlinkAction { None, DrawLogo, BlackOut };
 

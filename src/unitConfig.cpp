@@ -51,7 +51,7 @@ namespace {
 // The window the dialog is shown over (configuration mode only), and the
 // screen rectangle of that window's parent.
 uint32_t ParentWnd = 0;
-tk::TRect R;
+TRect R;
 
 constexpr char kEsc = 27;
 constexpr char kEnter = 13;
@@ -74,8 +74,6 @@ T* Find(tk::TForm* form, const char* name) {
     if (component == nullptr) throw std::runtime_error(std::string("The configuration layout lacks ") + name);
     return component;
 }
-
-::TRect PlainRect(const tk::TRect& r) { return ::TRect{r.Left, r.Top, r.Right, r.Bottom}; }
 
 tk::Hwnd HostParent() { return platform::ParentOfWindow(platform::WindowFromHandle32(ParentWnd)); }
 
@@ -174,7 +172,7 @@ void TfrmConfig::FormCreate(tk::TComponent*) {
         const int32_t width = Width();
         const int32_t height = Height();
         // The work area of the monitor the host lies on, so that the dialog opens there.
-        TDialogPos pos = CentreAndClamp(PlainRect(R), width, height, PlainRect(platform::WorkAreaFor(R)));
+        TPoint pos = CentreAndClamp(R, width, height, platform::WorkAreaFor(R));
         SetBounds(pos.X, pos.Y, width, height);
     }
 }

@@ -113,13 +113,13 @@ private:
 void PlaceDialog(tk::TForm& form) {
     tk::TForm* main = tk::Application.MainForm();
     const bool overMain = main != nullptr && main != &form && main->Handle() != nullptr && main->Showing();
-    TPoint32 at = ComputeDialogPosition(form.Width(), form.Height(), overMain, overMain ? main->Left() : 0,
-                                        overMain ? main->Top() : 0, overMain ? main->Width() : 0,
-                                        overMain ? main->Height() : 0, tk::ScreenWidth(), tk::ScreenHeight());
+    TPoint at = ComputeDialogPosition(form.Width(), form.Height(), overMain, overMain ? main->Left() : 0,
+                                      overMain ? main->Top() : 0, overMain ? main->Width() : 0,
+                                      overMain ? main->Height() : 0, tk::ScreenWidth(), tk::ScreenHeight());
     // Centred over a main form near a screen edge, the box would put its
     // caption out of reach: it moves into the work area it mostly lies on.
-    const tk::TRect work = platform::WorkAreaFor(tk::TRect{at.X, at.Y, at.X + form.Width(), at.Y + form.Height()});
-    at = KeepInWorkArea(at, form.Width(), form.Height(), TWorkArea{work.Left, work.Top, work.Right, work.Bottom});
+    const TRect work = platform::WorkAreaFor(TRect{at.X, at.Y, at.X + form.Width(), at.Y + form.Height()});
+    at = KeepInWorkArea(at, form.Width(), form.Height(), work);
     form.SetBounds(at.X, at.Y, form.Width(), form.Height());
 }
 
@@ -155,7 +155,7 @@ int32_t AnswerDlgHelp(std::string Title, std::string Msg, std::vector<std::strin
     TDialogLayoutInput input;
     input.IconKind = IconKind;
     for (const std::string& caption : Buttons) {
-        tk::TExtent extent = form.TextExtent(caption);
+        TSize extent = form.TextExtent(caption);
         input.CaptionExtents.push_back(TSize{extent.Width, extent.Height});
     }
 
@@ -185,7 +185,7 @@ int32_t AnswerDlgHelp(std::string Title, std::string Msg, std::vector<std::strin
         form.InsertComponent(std::move(owned));
         AnswerButtons[i] = button;
         const TRect32& r = layout.Buttons[i];
-        button->Create(form.Handle(), tk::TRect{r.Left, r.Top, r.Left + r.Width, r.Top + r.Height}, Buttons[i], index);
+        button->Create(form.Handle(), TRect{r.Left, r.Top, r.Left + r.Width, r.Top + r.Height}, Buttons[i], index);
         if (index + 1 == HelpButton) {
             button->OnClick = [button](tk::TComponent* sender) { button->btnHelpClick(sender); };
         } else {

@@ -26,19 +26,6 @@ constexpr uint32_t kWhite = tk::RgbColor(255, 255, 255);
 // the operator's move only this long after the change.
 constexpr uint64_t kSystemMoveWindowMs = 2000;
 
-bool SameDesktop(const platform::TVirtualDesktop& a, const platform::TVirtualDesktop& b) {
-    return a.Left == b.Left && a.Top == b.Top && a.Width == b.Width && a.Height == b.Height;
-}
-
-bool SameRects(const std::vector<tk::TRect>& a, const std::vector<tk::TRect>& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i].Left != b[i].Left || a[i].Top != b[i].Top || a[i].Right != b[i].Right || a[i].Bottom != b[i].Bottom) {
-            return false;
-        }
-    }
-    return true;
-}
 }  // namespace
 
 TfrmSaver::TfrmSaver() : tk::TForm("FRMSAVER") {
@@ -86,7 +73,7 @@ void TfrmSaver::PreparePicture() {
     keepsClear_ = Cfg.KeepClearTop > 0 || Cfg.KeepClearBottom > 0;
     textFont_ = tk::TFont(tk::TFontSpec{}, Dpi());
     imgScreen->SetPainter(
-        [this](tk::Hdc dc, const tk::TRect& clip, int32_t x, int32_t y) { PaintPicture(dc, clip, x, y); });
+        [this](tk::Hdc dc, const TRect& clip, int32_t x, int32_t y) { PaintPicture(dc, clip, x, y); });
 }
 
 void TfrmSaver::FormShow(tk::TComponent*) {
@@ -128,32 +115,29 @@ void TfrmSaver::FormShow(tk::TComponent*) {
     KeyboardGuard.Start(Handle(), kWmDismissKey, &KeyGate);
 }
 
-void TfrmSaver::LayOutBand(const platform::TVirtualDesktop& desktop) {
+void TfrmSaver::LayOutBand(const TRect& desktop) {
     desktop_ = desktop;
-    const TBandRect band =
-        ComputeBandRect(TDesktop{desktop.Left, desktop.Top, desktop.Width, desktop.Height}, Cfg.CoverArea);
+    const TRect band = ComputeBandRect(desktop, Cfg.CoverArea);
     bandLeft_ = band.Left;
     // Pieces get their places with the next move: a whole band now would
     // cover the rows kept clear for a moment.
     if (!keepsClear_) {
         SetLeft(band.Left);
-        SetWidth(band.Width);
-        SetHeight(band.Height);
+        SetWidth(band.Width());
+        SetHeight(band.Height());
     }
     // The picture is painted on demand from these, never kept as a bitmap
     // of the band's size: memory stays the same on any desktop.
-    imgScreen->SetBounds(0, 0, band.Width, band.Height);
-    pictureWidth_ = band.Width;
-    pictureHeight_ = band.Height;
+    imgScreen->SetBounds(0, 0, band.Width(), band.Height());
+    pictureWidth_ = band.Width();
+    pictureHeight_ = band.Height();
     imgScreen->SetSinglePass(LayeredAreas());
 }
 
 void TfrmSaver::LayOutGroups() {
     virtualDesktop_ = platform::VirtualDesktop();
     monitors_ = platform::MonitorRects();
-    std::vector<TShapeRect> monitors;
-    for (const tk::TRect& m : monitors_) monitors.push_back(TShapeRect{m.Left, m.Top, m.Right, m.Bottom});
-    const std::vector<TMonitorGroup> groups = GroupMonitors(monitors);
+    const std::vector<TMonitorGroup> groups = GroupMonitors(monitors_);
     // One group (a row of equal monitors) is the band over the whole desktop, as ever.
     if (groups.size() <= 1) {
         const bool wasCut = othersShown_ > 0;
@@ -161,12 +145,11 @@ void TfrmSaver::LayOutGroups() {
         // Back from several groups: the one window shows the whole picture again.
         if (wasCut && !keepsClear_) {
             ShowAsPieces(bandLeft_, Top(),
-                         {tk::TRect{bandLeft_, Top(), bandLeft_ + pictureWidth_, Top() + pictureHeight_}});
+                         {TRect{bandLeft_, Top(), bandLeft_ + pictureWidth_, Top() + pictureHeight_}});
         }
     } else {
-        const TShapeRect& first = groups[0].Rect;
-        LayOutBand(
-            platform::TVirtualDesktop{first.Left, first.Top, first.Right - first.Left, first.Bottom - first.Top});
+        const TRect& first = groups[0].Rect;
+        LayOutBand(first);
     }
     const size_t needed = groups.size() <= 1 ? 0 : groups.size() - 1;
     while (others_.size() < needed) {
@@ -182,8 +165,8 @@ void TfrmSaver::LayOutGroups() {
             other->Hide();
             continue;
         }
-        const TShapeRect& g = groups[i + 1].Rect;
-        other->LayOutBand(platform::TVirtualDesktop{g.Left, g.Top, g.Right - g.Left, g.Bottom - g.Top});
+        const TRect& g = groups[i + 1].Rect;
+        other->LayOutBand(g);
         other->ownMoveState_ = TMoveState{};
     }
     othersShown_ = needed;
@@ -192,9 +175,9 @@ void TfrmSaver::LayOutGroups() {
 bool TfrmSaver::LayoutChanged() const {
     // The desktop is the monitors' bounding box: an unchanged list of
     // monitors is an unchanged desktop, and one look costs less than five.
-    const std::vector<tk::TRect> monitors = platform::MonitorRects();
-    if (!SameRects(monitors, monitors_)) return true;
-    return monitors.empty() && !SameDesktop(platform::VirtualDesktop(), virtualDesktop_);
+    const std::vector<TRect> monitors = platform::MonitorRects();
+    if (monitors != monitors_) return true;
+    return monitors.empty() && platform::VirtualDesktop() != virtualDesktop_;
 }
 
 void TfrmSaver::FollowDesktop() {
@@ -224,11 +207,11 @@ void TfrmSaver::OnDpiChange(int32_t dpi) {
 
 // Where the picture paints one thing over another: the border rows (black,
 // then white) and the text cells (black, then the text's cells).
-std::vector<tk::TRect> TfrmSaver::LayeredAreas() {
-    std::vector<tk::TRect> areas;
+std::vector<TRect> TfrmSaver::LayeredAreas() {
+    std::vector<TRect> areas;
     if (pictureBorders_) {
-        areas.push_back(tk::TRect{0, 0, pictureWidth_, 1});
-        areas.push_back(tk::TRect{0, pictureHeight_ - 1, pictureWidth_, pictureHeight_});
+        areas.push_back(TRect{0, 0, pictureWidth_, 1});
+        areas.push_back(TRect{0, pictureHeight_ - 1, pictureWidth_, pictureHeight_});
     }
     const size_t visible = static_cast<size_t>(std::max(pictureWidth_, 0));
     const TBandTextPlaces places = BandTextPlaces(Dpi());
@@ -236,19 +219,19 @@ std::vector<tk::TRect> TfrmSaver::LayeredAreas() {
     const int32_t tops[] = {places.Top1, places.Top2};
     const std::string_view lines[] = {Cfg.TextLine1, Cfg.TextLine2};
     for (int i = 0; i < 2; ++i) {
-        const tk::TExtent cell = tk::TextExtent(lines[i].substr(0, visible), textFont_);
-        textCells_[i] = tk::TRect{};
+        const TSize cell = tk::TextExtent(lines[i].substr(0, visible), textFont_);
+        textCells_[i] = TRect{};
         if (cell.Width > 0 && cell.Height > 0) {
-            textCells_[i] = tk::TRect{left, tops[i], left + cell.Width, tops[i] + cell.Height};
+            textCells_[i] = TRect{left, tops[i], left + cell.Width, tops[i] + cell.Height};
             areas.push_back(textCells_[i]);
         }
     }
     return areas;
 }
 
-void TfrmSaver::PaintPicture(tk::Hdc dc, const tk::TRect& clip, int32_t originX, int32_t originY) {
+void TfrmSaver::PaintPicture(tk::Hdc dc, const TRect& clip, int32_t originX, int32_t originY) {
     tk::TCanvas canvas(dc, Dpi());
-    canvas.FillRect(tk::TRect{originX + clip.Left, originY + clip.Top, originX + clip.Right, originY + clip.Bottom},
+    canvas.FillRect(TRect{originX + clip.Left, originY + clip.Top, originX + clip.Right, originY + clip.Bottom},
                     kBlack);
     if (pictureBorders_) {
         if (clip.Top <= 0 && clip.Bottom > 0) {
@@ -266,7 +249,7 @@ void TfrmSaver::PaintPicture(tk::Hdc dc, const tk::TRect& clip, int32_t originX,
     for (int i = 0; i < 2; ++i) {
         // A jump repaints only where the logo was and is: a text line it does
         // not touch is not drawn, not even clipped, as text costs the most.
-        const tk::TRect& cell = textCells_[i];
+        const TRect& cell = textCells_[i];
         if (cell.Right <= clip.Left || cell.Left >= clip.Right || cell.Bottom <= clip.Top || cell.Top >= clip.Bottom) {
             continue;
         }
@@ -282,7 +265,7 @@ TMovePlace TfrmSaver::NextPlace(TMoveState& state) const {
     input.FormHeight = pictureHeight_;
     input.LogoWidth = imgLogo->Width();
     input.LogoHeight = imgLogo->Height();
-    input.Desktop = TDesktop{desktop_.Left, desktop_.Top, desktop_.Width, desktop_.Height};
+    input.Desktop = desktop_;
     input.MovementType = Cfg.MovementType;
     input.CoverArea = Cfg.CoverArea;
     input.DrawBorders = Cfg.DrawBorders;
@@ -339,22 +322,15 @@ void TfrmSaver::tmrMoveTimer(tk::TComponent*) {
     }
 }
 
-std::vector<tk::TRect> TfrmSaver::PiecesAt(int32_t top, bool withinGroup) const {
-    TShapeRect band{bandLeft_, top, bandLeft_ + pictureWidth_, top + pictureHeight_};
+std::vector<TRect> TfrmSaver::PiecesAt(int32_t top, bool withinGroup) const {
+    TRect band{bandLeft_, top, bandLeft_ + pictureWidth_, top + pictureHeight_};
     if (withinGroup) {
         band.Top = std::max(band.Top, desktop_.Top);
-        band.Bottom = std::min(band.Bottom, desktop_.Top + desktop_.Height);
+        band.Bottom = std::min(band.Bottom, desktop_.Bottom);
         if (band.Bottom <= band.Top) return {};
     }
-    if (!keepsClear_) return {tk::TRect{band.Left, band.Top, band.Right, band.Bottom}};
-    std::vector<TShapeRect> monitors;
-    for (const tk::TRect& m : platform::MonitorRects())
-        monitors.push_back(TShapeRect{m.Left, m.Top, m.Right, m.Bottom});
-    std::vector<tk::TRect> pieces;
-    for (const TShapeRect& p : BandPieces(band, monitors, Cfg.KeepClearTop, Cfg.KeepClearBottom)) {
-        pieces.push_back(tk::TRect{p.Left, p.Top, p.Right, p.Bottom});
-    }
-    return pieces;
+    if (!keepsClear_) return {band};
+    return BandPieces(band, platform::MonitorRects(), Cfg.KeepClearTop, Cfg.KeepClearBottom);
 }
 
 void TfrmSaver::PlaceBand(int32_t top) {

@@ -45,7 +45,7 @@ private:
     void CursorSeen(int32_t x, int32_t y, bool fromPoll);
     // Left, width and height from the desktop (the band's group of monitors)
     // and the band's picture with them.
-    void LayOutBand(const platform::TVirtualDesktop& desktop);
+    void LayOutBand(const TRect& desktop);
     // Measures the monitors and gives each group of them its band: this form
     // the first group's, the other bands the others'.
     void LayOutGroups();
@@ -56,7 +56,7 @@ private:
     // The rectangles of the screen this band shows at top; with several
     // groups, only within its own group's rectangle: what overhangs it would
     // lie on another group's monitors.
-    std::vector<tk::TRect> PiecesAt(int32_t top, bool withinGroup) const;
+    std::vector<TRect> PiecesAt(int32_t top, bool withinGroup) const;
     // What a band of another group needs to paint: set up when it shows.
     void PreparePicture();
     // The other groups' bands show, once placed.
@@ -68,8 +68,8 @@ private:
     void FollowDesktop();
     void OnDisplayChange();
     void OnDpiChange(int32_t dpi);
-    std::vector<tk::TRect> LayeredAreas();
-    void PaintPicture(tk::Hdc dc, const tk::TRect& clipInImage, int32_t originX, int32_t originY);
+    std::vector<TRect> LayeredAreas();
+    void PaintPicture(tk::Hdc dc, const TRect& clipInImage, int32_t originX, int32_t originY);
 
     // The band picture's parameters, fixed at show time.
     int32_t pictureWidth_ = 0;
@@ -79,10 +79,10 @@ private:
     // Rows of every monitor are kept clear: the band shows as pieces.
     bool keepsClear_ = false;
     bool cursorHidden_ = false;
-    platform::TVirtualDesktop desktop_;
+    TRect desktop_;
     // What the last layout measured (the first band only).
-    platform::TVirtualDesktop virtualDesktop_;
-    std::vector<tk::TRect> monitors_;
+    TRect virtualDesktop_;
+    std::vector<TRect> monitors_;
     // The first band moves and ends all; the bands of the other groups of
     // monitors only paint and are placed with it.
     bool leader_ = true;
@@ -94,7 +94,7 @@ private:
     TMoveFilter moveFilter_;
     tk::TFont textFont_;
     // Where each text line paints, in the picture; an empty cell paints nothing.
-    tk::TRect textCells_[2];
+    TRect textCells_[2];
     platform::TBandWatchdog watchdog_;
     // The control system's end request, opened when the band shows.
     std::unique_ptr<platform::TControlChannel> control_;

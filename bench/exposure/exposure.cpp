@@ -38,7 +38,7 @@ void PrintMonitorHeader() {
         "longest unblanked |\n|---|---|---|---|---|---|---|---|\n");
 }
 
-void PrintMonitorRow(const TExposureSetup& setup, const TShapeRect& m, const TExposureSummary& s) {
+void PrintMonitorRow(const TExposureSetup& setup, const TRect& m, const TExposureSummary& s) {
     std::printf("| %d x %d at %d,%d | %d (%s) | %s | %.1f %% | %.1f %% | %.1f %% | %.2f | %.0f s |\n", m.Right - m.Left,
                 m.Bottom - m.Top, m.Left, m.Top, setup.CoverArea, kCoverNames[ClampCoverArea(setup.CoverArea)],
                 setup.MovementType == 0 ? "upside down" : "randomly", 100 * s.MinShare, 100 * s.MedianShare,
@@ -46,11 +46,11 @@ void PrintMonitorRow(const TExposureSetup& setup, const TShapeRect& m, const TEx
 }
 
 // "LEFT,TOP,RIGHT,BOTTOM;..." in screen coordinates; false when malformed.
-bool ReadMonitors(const std::string& text, std::vector<TShapeRect>& monitors) {
+bool ReadMonitors(const std::string& text, std::vector<TRect>& monitors) {
     size_t at = 0;
     while (at <= text.size()) {
         const size_t end = std::min(text.find(';', at), text.size());
-        TShapeRect r;
+        TRect r;
         long long v[4];
         if (std::sscanf(text.substr(at, end - at).c_str(), "%lld,%lld,%lld,%lld", &v[0], &v[1], &v[2], &v[3]) != 4) {
             return false;
@@ -58,8 +58,8 @@ bool ReadMonitors(const std::string& text, std::vector<TShapeRect>& monitors) {
         for (long long x : v) {
             if (x < -(1 << 20) || x > (1 << 20)) return false;
         }
-        r = TShapeRect{static_cast<int32_t>(v[0]), static_cast<int32_t>(v[1]), static_cast<int32_t>(v[2]),
-                       static_cast<int32_t>(v[3])};
+        r = TRect{static_cast<int32_t>(v[0]), static_cast<int32_t>(v[1]), static_cast<int32_t>(v[2]),
+                  static_cast<int32_t>(v[3])};
         if (r.Right <= r.Left || r.Bottom <= r.Top) return false;
         monitors.push_back(r);
         at = end + 1;
@@ -67,7 +67,7 @@ bool ReadMonitors(const std::string& text, std::vector<TShapeRect>& monitors) {
     return !monitors.empty();
 }
 
-void LayoutRows(const TExposureSetup& setup, const std::vector<TShapeRect>& monitors) {
+void LayoutRows(const TExposureSetup& setup, const std::vector<TRect>& monitors) {
     const std::vector<TExposureResult> results = SimulateLayoutExposure(setup, monitors);
     for (size_t i = 0; i < monitors.size(); ++i) PrintMonitorRow(setup, monitors[i], Summarize(results[i]));
 }
@@ -92,11 +92,11 @@ int Table(uint32_t seed, double hours) {
     // Several monitors: a band for each row of monitors of the same height.
     std::printf("\n");
     PrintMonitorHeader();
-    const std::vector<std::vector<TShapeRect>> layouts = {
+    const std::vector<std::vector<TRect>> layouts = {
         {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}, {0, 1080, 1920, 2160}, {1920, 1080, 3840, 2160}},
         {{0, 0, 1920, 1080}, {-1080, -840, 0, 1080}},
     };
-    for (const std::vector<TShapeRect>& layout : layouts) {
+    for (const std::vector<TRect>& layout : layouts) {
         for (int32_t movement : {0, 1}) {
             TExposureSetup setup;
             setup.MovementType = movement;
@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
     double hours = 24;
     bool rows = false;
     bool table = false;
-    std::vector<TShapeRect> monitors;
+    std::vector<TRect> monitors;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;

@@ -22,7 +22,7 @@ namespace {
 
 // One band over one group of rows, in rows of its own from the group's top.
 struct TGroupRun {
-    TBandRect Band{};
+    TRect Band{};
     TMoveInput Input{};
     TMoveState State;
     TExposureResult Result;
@@ -30,19 +30,19 @@ struct TGroupRun {
     std::vector<int64_t> BlackUntil;
 };
 
-TGroupRun StartGroup(const TExposureSetup& setup, const TDesktop& desktop, int64_t durationMs) {
+TGroupRun StartGroup(const TExposureSetup& setup, const TRect& desktop, int64_t durationMs) {
     TGroupRun run;
     run.Band = ComputeBandRect(desktop, setup.CoverArea);
-    run.Input.BandHeight = run.Band.Height;
-    run.Input.FormWidth = run.Band.Width;
-    run.Input.FormHeight = run.Band.Height;
+    run.Input.BandHeight = run.Band.Height();
+    run.Input.FormWidth = run.Band.Width();
+    run.Input.FormHeight = run.Band.Height();
     run.Input.LogoWidth = kLogoWidth;
     run.Input.LogoHeight = kLogoHeight;
     run.Input.Desktop = desktop;
     run.Input.MovementType = setup.MovementType;
     run.Input.CoverArea = setup.CoverArea;
     run.Input.DrawBorders = setup.DrawBorders;
-    const int32_t rows = std::max(desktop.Height, 0);
+    const int32_t rows = std::max(desktop.Height(), 0);
     run.Result.Rows.assign(static_cast<size_t>(rows), TRowExposure{});
     run.Result.DurationMs = durationMs;
     run.BlackUntil.assign(static_cast<size_t>(rows), -1);
@@ -52,7 +52,7 @@ TGroupRun StartGroup(const TExposureSetup& setup, const TDesktop& desktop, int64
 void CountMove(const TExposureSetup& setup, TGroupRun& run, const TMovePlace& place, int64_t start, int64_t end) {
     ++run.Result.Moves;
     const int64_t rows = static_cast<int64_t>(run.Result.Rows.size());
-    const TBlackRows black = BlackRowsOf(place.Top - run.Input.Desktop.Top, run.Band.Height, setup.DrawBorders);
+    const TBlackRows black = BlackRowsOf(place.Top - run.Input.Desktop.Top, run.Band.Height(), setup.DrawBorders);
     const int32_t height = static_cast<int32_t>(rows);
     const int64_t first = std::max<int64_t>(black.First, ClampKeepClear(setup.KeepClearTop, height));
     const int64_t last = std::min<int64_t>(black.Last, rows - 1 - ClampKeepClear(setup.KeepClearBottom, height));
@@ -79,11 +79,11 @@ void FinishGroup(TGroupRun& run) {
 
 // Every group's band from the first move at time 0, one move each per
 // TransitionTime, the groups drawing in their order from one generator.
-std::vector<TGroupRun> RunGroups(const TExposureSetup& setup, const std::vector<TDesktop>& groups,
+std::vector<TGroupRun> RunGroups(const TExposureSetup& setup, const std::vector<TRect>& groups,
                                  const TPlaceObserver& observer) {
     const int64_t durationMs = std::max<int64_t>(setup.DurationSeconds, 0) * 1000;
     std::vector<TGroupRun> runs;
-    for (const TDesktop& desktop : groups) runs.push_back(StartGroup(setup, desktop, durationMs));
+    for (const TRect& desktop : groups) runs.push_back(StartGroup(setup, desktop, durationMs));
     TRandom random;
     random.State = setup.Seed;
     const int64_t intervalMs = MoveIntervalMs(setup.TransitionTime);
@@ -104,15 +104,14 @@ std::vector<TGroupRun> RunGroups(const TExposureSetup& setup, const std::vector<
 }  // namespace
 
 TExposureResult SimulateExposure(const TExposureSetup& setup, const TPlaceObserver& observer) {
-    return RunGroups(setup, {TDesktop{0, 0, setup.DesktopWidth, setup.DesktopHeight}}, observer).front().Result;
+    return RunGroups(setup, {RectAt(0, 0, setup.DesktopWidth, setup.DesktopHeight)}, observer).front().Result;
 }
 
-std::vector<TExposureResult> SimulateLayoutExposure(const TExposureSetup& setup,
-                                                    const std::vector<TShapeRect>& monitors) {
+std::vector<TExposureResult> SimulateLayoutExposure(const TExposureSetup& setup, const std::vector<TRect>& monitors) {
     const std::vector<TMonitorGroup> groups = GroupMonitors(monitors);
-    std::vector<TDesktop> desktops;
+    std::vector<TRect> desktops;
     for (const TMonitorGroup& g : groups) {
-        desktops.push_back(TDesktop{g.Rect.Left, g.Rect.Top, g.Rect.Right - g.Rect.Left, g.Rect.Bottom - g.Rect.Top});
+        desktops.push_back(g.Rect);
     }
     const std::vector<TGroupRun> runs = RunGroups(setup, desktops, nullptr);
     std::vector<TExposureResult> results(monitors.size());

@@ -61,7 +61,6 @@ TExposureResult SimulateExposure(const TExposureSetup& setup, const TPlaceObserv
 // same top and height, the groups drawing their places in their order from
 // one generator, as the program does. One result per monitor, its rows from
 // the monitor's top (the setup's desktop size is not used).
-std::vector<TExposureResult> SimulateLayoutExposure(const TExposureSetup& setup,
-                                                    const std::vector<TShapeRect>& monitors);
+std::vector<TExposureResult> SimulateLayoutExposure(const TExposureSetup& setup, const std::vector<TRect>& monitors);
 
 TExposureSummary Summarize(const TExposureResult& result);

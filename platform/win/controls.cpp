@@ -233,15 +233,15 @@ void TCanvas::TextOutOpaque(int32_t x, int32_t y, std::string_view text, const T
     ExtTextOutA(dc_, x, y, 0, nullptr, text.data(), static_cast<UINT>(count), nullptr);
 }
 
-TExtent TextExtent(std::string_view text, const TFont& font) {
-    if (text.empty() || font.Handle() == nullptr) return TExtent{};
+TSize TextExtent(std::string_view text, const TFont& font) {
+    if (text.empty() || font.Handle() == nullptr) return TSize{};
     win::WindowDc screen(nullptr);
-    if (!screen) return TExtent{};
+    if (!screen) return TSize{};
     win::SelectedObject selected(screen.Get(), font.Handle());
     SIZE size{};
     int count = static_cast<int>(std::min<size_t>(text.size(), 0x7FFFFFF));
-    if (!GetTextExtentPoint32A(screen.Get(), text.data(), count, &size)) return TExtent{};
-    return TExtent{size.cx, size.cy};
+    if (!GetTextExtentPoint32A(screen.Get(), text.data(), count, &size)) return TSize{};
+    return TSize{size.cx, size.cy};
 }
 
 TFont::TFont(const TFontSpec& spec, int32_t dpi) {

@@ -2,25 +2,21 @@
 
 #include "platform/display.h"
 #include "platform/system.h"
+#include "platform/win/winInternal.h"
 
 namespace platform {
 
-TVirtualDesktop VirtualDesktop() {
-    TVirtualDesktop desktop;
-    desktop.Left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-    desktop.Top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    desktop.Width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-    desktop.Height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    return desktop;
+TRect VirtualDesktop() {
+    return RectAt(GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                  GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
 }
 
-std::vector<tk::TRect> MonitorRects() {
-    std::vector<tk::TRect> monitors;
+std::vector<TRect> MonitorRects() {
+    std::vector<TRect> monitors;
     EnumDisplayMonitors(
         nullptr, nullptr,
         [](HMONITOR, HDC, LPRECT r, LPARAM context) CALLBACK -> BOOL {
-            reinterpret_cast<std::vector<tk::TRect>*>(context)->push_back(
-                tk::TRect{r->left, r->top, r->right, r->bottom});
+            reinterpret_cast<std::vector<TRect>*>(context)->push_back(TRect{r->left, r->top, r->right, r->bottom});
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&monitors));
@@ -60,10 +56,10 @@ uint32_t Handle32FromWindow(tk::Hwnd window) {
 bool IsWindowVisibleNow(tk::Hwnd window) { return window != nullptr && IsWindowVisible(window); }
 bool IsWindowAlive(tk::Hwnd window) { return window != nullptr && IsWindow(window); }
 
-bool TryGetWindowRect(tk::Hwnd window, tk::TRect& rect) {
+bool TryGetWindowRect(tk::Hwnd window, TRect& rect) {
     RECT r{};
     if (!GetWindowRect(window, &r)) return false;
-    rect = tk::TRect{r.left, r.top, r.right, r.bottom};
+    rect = win::FromRect(r);
     return true;
 }
 

@@ -81,7 +81,7 @@ void TForm::SetClientSize(int32_t width, int32_t height) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-TExtent TForm::TextExtent(const std::string& text) const {
+TSize TForm::TextExtent(const std::string& text) const {
     HFONT font = font_ != nullptr ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     win::WindowDc dc(handle_);
     if (!dc) throw std::runtime_error(win::LastErrorText());
@@ -91,7 +91,7 @@ TExtent TForm::TextExtent(const std::string& text) const {
     SIZE size{};
     int count = static_cast<int>(std::min<size_t>(text.size(), 0x7FFFFFFF));
     if (count > 0) GetTextExtentPoint32A(dc.Get(), text.data(), count, &size);
-    return TExtent{size.cx, metrics.tmHeight};
+    return TSize{size.cx, metrics.tmHeight};
 }
 
 void TForm::SetCaption(const std::string& caption) { SetWindowTextA(handle_, caption.c_str()); }

@@ -24,12 +24,12 @@ THostSurface::~THostSurface() {
     if (dc_ != nullptr) ReleaseDC(host_, dc_);
 }
 
-void THostSurface::FillBlack(const tk::TRect& rect) {
+void THostSurface::FillBlack(const TRect& rect) {
     RECT r = win::ToRect(rect);
     FillRect(dc_, &r, static_cast<HBRUSH>(brush_));
 }
 
-void THostSurface::DrawPicture(const tk::TBitmapPicture& picture, const tk::TRect& rect) {
+void THostSurface::DrawPicture(const tk::TBitmapPicture& picture, const TRect& rect) {
     const int saved = SaveDC(dc_);
     IntersectClipRect(dc_, rect.Left, rect.Top, rect.Right, rect.Bottom);
     picture.Draw(dc_, rect, true);

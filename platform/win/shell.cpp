@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "platform/win/winInternal.h"
+
 namespace platform {
 
 void ShellOpen(tk::Hwnd ownerWindow, const std::string& file, const std::string& parameters,
@@ -10,21 +12,21 @@ void ShellOpen(tk::Hwnd ownerWindow, const std::string& file, const std::string&
     ShellExecuteA(ownerWindow, "open", file.c_str(), parameters.c_str(), directory.c_str(), showCommand);
 }
 
-tk::TRect WorkArea() {
+TRect WorkArea() {
     RECT area{};
     if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0)) {
         area = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     }
-    return tk::TRect{area.left, area.top, area.right, area.bottom};
+    return win::FromRect(area);
 }
 
-tk::TRect WorkAreaFor(const tk::TRect& rect) {
-    const RECT r{rect.Left, rect.Top, rect.Right, rect.Bottom};
+TRect WorkAreaFor(const TRect& rect) {
+    const RECT r = win::ToRect(rect);
     MONITORINFO info{};
     info.cbSize = sizeof(info);
     HMONITOR monitor = MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST);
     if (monitor == nullptr || !GetMonitorInfoA(monitor, &info)) return WorkArea();
-    return tk::TRect{info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+    return win::FromRect(info.rcWork);
 }
 
 tk::Hwnd ParentOfWindow(tk::Hwnd window) {

@@ -38,7 +38,7 @@ LRESULT CallOwnProcedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 // is registered already; throws with the system's reason when it cannot.
 void RegisterWindowClass(const char* name, WNDPROC procedure, UINT style = 0, HICON icon = nullptr);
 
-inline RECT ToRect(const tk::TRect& r) { return RECT{r.Left, r.Top, r.Right, r.Bottom}; }
-inline tk::TRect FromRect(const RECT& r) { return tk::TRect{r.left, r.top, r.right, r.bottom}; }
+inline RECT ToRect(const TRect& r) { return RECT{r.Left, r.Top, r.Right, r.Bottom}; }
+inline TRect FromRect(const RECT& r) { return TRect{r.left, r.top, r.right, r.bottom}; }
 
 }  // namespace win

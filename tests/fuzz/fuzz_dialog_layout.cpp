@@ -103,7 +103,7 @@ void CheckPosition(TFuzzInput& in) {
     const bool main = (in.Byte() & 1) != 0;
     const int32_t left = in.I32(), top = in.I32(), mainW = in.I32(), mainH = in.I32();
     const int32_t screenW = in.I32(), screenH = in.I32();
-    const TPoint32 p = ComputeDialogPosition(outerW, outerH, main, left, top, mainW, mainH, screenW, screenH);
+    const TPoint p = ComputeDialogPosition(outerW, outerH, main, left, top, mainW, mainH, screenW, screenH);
     // Halves truncate toward zero.
     auto half = [](int64_t d) { return d / 2; };
     if (main) {

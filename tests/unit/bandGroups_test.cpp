@@ -6,7 +6,7 @@
 
 namespace {
 
-using Rects = std::vector<TShapeRect>;
+using Rects = std::vector<TRect>;
 
 struct TGroupCase {
     const char* Name;
@@ -74,30 +74,30 @@ TEST(MonitorGroups, Layouts) {
 TEST(MonitorGroups, EachBandStepsOverItsOwnGroupsRows) {
     const Rects monitors = {{1080, 840, 3000, 1920}, {0, 0, 1080, 1920}};
     for (const TMonitorGroup& g : GroupMonitors(monitors)) {
-        const TDesktop desktop{g.Rect.Left, g.Rect.Top, g.Rect.Right - g.Rect.Left, g.Rect.Bottom - g.Rect.Top};
-        const TBandRect band = ComputeBandRect(desktop, 1);
-        EXPECT_EQ(band.Height, desktop.Height / 3);
+        const TRect& desktop = g.Rect;
+        const TRect band = ComputeBandRect(desktop, 1);
+        EXPECT_EQ(band.Height(), desktop.Height() / 3);
         EXPECT_EQ(band.Left, desktop.Left);
-        EXPECT_EQ(band.Width, desktop.Width);
+        EXPECT_EQ(band.Width(), desktop.Width());
         TMoveState state;
         TRandom random;
         TMoveInput input{};
-        input.BandHeight = band.Height;
-        input.FormWidth = band.Width;
-        input.FormHeight = band.Height;
+        input.BandHeight = band.Height();
+        input.FormWidth = band.Width();
+        input.FormHeight = band.Height();
         input.LogoWidth = 200;
         input.LogoHeight = 44;
         input.Desktop = desktop;
         input.MovementType = 0;
         input.CoverArea = 1;
         input.DrawBorders = true;
-        std::vector<bool> covered(static_cast<size_t>(desktop.Height), false);
+        std::vector<bool> covered(static_cast<size_t>(desktop.Height()), false);
         for (int k = 0; k <= 3; ++k) {
             const TMovePlace place = ComputeMove(state, random, input);
-            EXPECT_GE(place.Top + band.Height, desktop.Top);
-            EXPECT_LE(place.Top, desktop.Top + desktop.Height);
+            EXPECT_GE(place.Top + band.Height(), desktop.Top);
+            EXPECT_LE(place.Top, desktop.Top + desktop.Height());
             for (int32_t row = std::max(place.Top, desktop.Top);
-                 row < std::min(place.Top + band.Height, desktop.Top + desktop.Height); ++row) {
+                 row < std::min(place.Top + band.Height(), desktop.Top + desktop.Height()); ++row) {
                 covered[static_cast<size_t>(row - desktop.Top)] = true;
             }
         }

@@ -10,11 +10,11 @@
 
 namespace {
 
-const TDesktop kHd{0, 0, 1920, 1080};
+const TRect kHd = RectAt(0, 0, 1920, 1080);
 
-TMoveInput BandInput(const TDesktop& desktop, int32_t coverArea, int32_t movementType, bool borders) {
-    const TBandRect band = ComputeBandRect(desktop, coverArea);
-    return TMoveInput{band.Height, band.Width, band.Height, 200, 44, desktop, movementType, coverArea, borders};
+TMoveInput BandInput(const TRect& desktop, int32_t coverArea, int32_t movementType, bool borders) {
+    const TRect band = ComputeBandRect(desktop, coverArea);
+    return TMoveInput{band.Height(), band.Width(), band.Height(), 200, 44, desktop, movementType, coverArea, borders};
 }
 
 // ---- generator ----
@@ -85,31 +85,32 @@ TEST(Clamp, TransitionTime) {
 }
 
 struct GeometryCase {
-    TDesktop desktop;
+    TRect desktop;
     int32_t coverArea;
-    TBandRect expected;
+    TRect expected;
 };
 
 class GeometryTest : public ::testing::TestWithParam<GeometryCase> {};
 
 TEST_P(GeometryTest, Band) {
     const GeometryCase& c = GetParam();
-    const TBandRect band = ComputeBandRect(c.desktop, c.coverArea);
+    const TRect band = ComputeBandRect(c.desktop, c.coverArea);
     EXPECT_EQ(band.Left, c.expected.Left);
-    EXPECT_EQ(band.Width, c.expected.Width);
-    EXPECT_EQ(band.Height, c.expected.Height);
+    EXPECT_EQ(band.Width(), c.expected.Width());
+    EXPECT_EQ(band.Height(), c.expected.Height());
 }
 
-INSTANTIATE_TEST_SUITE_P(Desktops, GeometryTest,
-                         ::testing::Values(GeometryCase{kHd, 0, {0, 1920, 540}}, GeometryCase{kHd, 1, {0, 1920, 360}},
-                                           GeometryCase{kHd, 2, {0, 1920, 270}}, GeometryCase{kHd, 3, {0, 1920, 216}},
-                                           GeometryCase{{0, 0, 1680, 1050}, 2, {0, 1680, 262}},
-                                           GeometryCase{{-1280, 0, 3200, 1080}, 1, {-1280, 3200, 360}},
-                                           // Out-of-range settings as a hand-edited store may hold them.
-                                           GeometryCase{kHd, -2, {0, 1920, 540}},
-                                           GeometryCase{kHd, INT_MIN, {0, 1920, 540}},
-                                           GeometryCase{kHd, 9, {0, 1920, 216}},
-                                           GeometryCase{{0, 0, INT_MAX, INT_MAX}, 0, {0, INT_MAX, INT_MAX / 2}}));
+INSTANTIATE_TEST_SUITE_P(
+    Desktops, GeometryTest,
+    ::testing::Values(GeometryCase{kHd, 0, RectAt(0, 0, 1920, 540)}, GeometryCase{kHd, 1, RectAt(0, 0, 1920, 360)},
+                      GeometryCase{kHd, 2, RectAt(0, 0, 1920, 270)}, GeometryCase{kHd, 3, RectAt(0, 0, 1920, 216)},
+                      GeometryCase{RectAt(0, 0, 1680, 1050), 2, RectAt(0, 0, 1680, 262)},
+                      GeometryCase{RectAt(-1280, 0, 3200, 1080), 1, RectAt(-1280, 0, 3200, 360)},
+                      // Out-of-range settings as a hand-edited store may hold them.
+                      GeometryCase{kHd, -2, RectAt(0, 0, 1920, 540)},
+                      GeometryCase{kHd, INT_MIN, RectAt(0, 0, 1920, 540)},
+                      GeometryCase{kHd, 9, RectAt(0, 0, 1920, 216)},
+                      GeometryCase{RectAt(0, 0, INT_MAX, INT_MAX), 0, RectAt(0, 0, INT_MAX, INT_MAX / 2)}));
 
 // ---- movement ----
 
@@ -212,7 +213,7 @@ TEST(Move, SequentialCycleCoversEveryRowAndStaysAboveBottomMargin) {
         const int32_t height = 200 + static_cast<int32_t>(rng() % 4000);
         const int32_t cover = static_cast<int32_t>(rng() % 4);
         const bool borders = rng() & 1;
-        const TDesktop desktop{0, 0, 1920, height};
+        const TRect desktop = RectAt(0, 0, 1920, height);
         const TMoveInput in = BandInput(desktop, cover, 0, borders);
         TRandom r{static_cast<uint32_t>(rng())};
         TMoveState s;
@@ -285,7 +286,7 @@ TEST(Move, NegativeRangesDrawZero) {
 
     TMoveInput randomIn = in;
     randomIn.MovementType = 1;
-    randomIn.Desktop.Height = -5;
+    randomIn.Desktop.Bottom = randomIn.Desktop.Top - 5;
     EXPECT_EQ(ComputeMove(s, r, randomIn).Top, -15);
 }
 
@@ -295,8 +296,8 @@ TEST(Move, DesktopTopShiftsTops) {
         TRandom r2{9};
         TMoveState s1;
         TMoveState s2;
-        const TDesktop shifted{0, -1080, 1920, 2160};
-        const TDesktop plain{0, 0, 1920, 2160};
+        const TRect shifted = RectAt(0, -1080, 1920, 2160);
+        const TRect plain = RectAt(0, 0, 1920, 2160);
         for (int i = 0; i < 20; ++i) {
             const TMovePlace a = ComputeMove(s1, r1, BandInput(shifted, 1, type, true));
             const TMovePlace b = ComputeMove(s2, r2, BandInput(plain, 1, type, true));

@@ -8,7 +8,7 @@
 
 namespace {
 
-using Rects = std::vector<TShapeRect>;
+using Rects = std::vector<TRect>;
 
 struct TClampCase {
     int32_t Rows, Height, Expected;
@@ -36,14 +36,14 @@ TEST(KeepClear, HeldToAQuarterOfTheMonitorAndNeverNegative) {
 
 struct TShapeCase {
     const char* Name;
-    TShapeRect Band;
+    TRect Band;
     Rects Monitors;
     int32_t Top, Bottom;
     Rects Expected;
 };
 
 TEST(BandPieces, Layouts) {
-    const TShapeRect hd{0, 0, 1920, 1080};
+    const TRect hd{0, 0, 1920, 1080};
     const TShapeCase cases[] = {
         {"nothing kept clear", {0, -100, 1920, 260}, {hd}, 0, 0, {{0, -100, 1920, 260}}},
         {"band inside the middle", {0, 300, 1920, 660}, {hd}, 40, 30, {{0, 300, 1920, 660}}},
@@ -107,9 +107,7 @@ TEST(BandPieces, Layouts) {
     }
 }
 
-bool Inside(const TShapeRect& r, int32_t x, int32_t y) {
-    return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
-}
+bool Inside(const TRect& r, int32_t x, int32_t y) { return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom; }
 
 // Each pixel of the band that a monitor shows is covered exactly once unless
 // it lies in a strip, for small random layouts with overlapping monitors and
@@ -122,16 +120,16 @@ TEST(BandPieces, EveryPixelOutsideTheStripsOnceAndNoneInThem) {
         const int count = draw(1, 4);
         for (int i = 0; i < count; ++i) {
             const int left = draw(-30, 30), top = draw(-30, 30);
-            monitors.push_back(TShapeRect{left, top, left + draw(1, 40), top + draw(1, 40)});
+            monitors.push_back(TRect{left, top, left + draw(1, 40), top + draw(1, 40)});
         }
         const int bandTop = draw(-40, 60);
-        const TShapeRect band{draw(-40, 0), bandTop, draw(1, 80), bandTop + draw(1, 30)};
+        const TRect band{draw(-40, 0), bandTop, draw(1, 80), bandTop + draw(1, 30)};
         const int keepTop = draw(-3, 12), keepBottom = draw(-3, 12);
         const Rects pieces = BandPieces(band, monitors, keepTop, keepBottom);
         for (int y = band.Top; y < band.Bottom; ++y) {
             for (int x = band.Left; x < band.Right; ++x) {
                 bool inStrip = false, onMonitor = false;
-                for (const TShapeRect& m : monitors) {
+                for (const TRect& m : monitors) {
                     onMonitor = onMonitor || Inside(m, x, y);
                     const int32_t h = m.Bottom - m.Top;
                     const int32_t t = ClampKeepClear(keepTop, h), b = ClampKeepClear(keepBottom, h);
@@ -140,13 +138,13 @@ TEST(BandPieces, EveryPixelOutsideTheStripsOnceAndNoneInThem) {
                         inStrip = true;
                 }
                 int shown = 0;
-                for (const TShapeRect& p : pieces) shown += Inside(p, x, y) ? 1 : 0;
+                for (const TRect& p : pieces) shown += Inside(p, x, y) ? 1 : 0;
                 const bool whole = keepTop <= 0 && keepBottom <= 0;
                 ASSERT_EQ(shown, (whole || (onMonitor && !inStrip)) ? 1 : 0)
                     << "round " << round << " at " << x << "," << y;
             }
         }
-        for (const TShapeRect& p : pieces) {
+        for (const TRect& p : pieces) {
             ASSERT_LT(p.Left, p.Right);
             ASSERT_LT(p.Top, p.Bottom);
         }

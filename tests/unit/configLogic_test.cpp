@@ -213,7 +213,7 @@ TEST(DialogPlacement, CentredOnParent) {
     };
     const Row rows[] = {{584, 289}, {585, 290}, {600, 400}, {1, 1}};
     for (const Row& r : rows) {
-        const TDialogPos p = CentreAndClamp(parent, r.w, r.h, work);
+        const TPoint p = CentreAndClamp(parent, r.w, r.h, work);
         EXPECT_EQ(p.X, 400 - r.w / 2) << r.w;
         EXPECT_EQ(p.Y, 300 - r.h / 2) << r.h;
     }
@@ -221,50 +221,50 @@ TEST(DialogPlacement, CentredOnParent) {
 
 TEST(DialogPlacement, OddParentSizeTruncates) {
     // Width 601: half is 300, not 300.5 rounded up.
-    const TDialogPos p = CentreAndClamp(TRect{100, 100, 701, 501}, 585, 291, TRect{0, 0, 1024, 738});
+    const TPoint p = CentreAndClamp(TRect{100, 100, 701, 501}, 585, 291, TRect{0, 0, 1024, 738});
     EXPECT_EQ(p.X, 100 + 300 - 292);
     EXPECT_EQ(p.Y, 100 + 200 - 145);
 }
 
 TEST(DialogPlacement, NegativeHalvesTruncateTowardZero) {
     // A parent left of the work area's origin, in a work area reaching into negatives.
-    const TDialogPos p = CentreAndClamp(TRect{-601, -301, -300, 0}, 101, 51, TRect{-2000, -2000, 2000, 2000});
+    const TPoint p = CentreAndClamp(TRect{-601, -301, -300, 0}, 101, 51, TRect{-2000, -2000, 2000, 2000});
     EXPECT_EQ(p.X, -601 + 150 - 50);
     EXPECT_EQ(p.Y, -301 + 150 - 25);
 }
 
 TEST(DialogPlacement, NearRightEdgeMovesLeft) {
-    const TDialogPos p = CentreAndClamp(TRect{700, 100, 1000, 400}, 585, 290, TRect{0, 0, 1024, 738});
+    const TPoint p = CentreAndClamp(TRect{700, 100, 1000, 400}, 585, 290, TRect{0, 0, 1024, 738});
     EXPECT_EQ(p.X, 1024 - 585);
     EXPECT_EQ(p.Y, 250 - 145);
 }
 
 TEST(DialogPlacement, NearBottomEdgeMovesUp) {
-    const TDialogPos p = CentreAndClamp(TRect{100, 600, 700, 738}, 585, 290, TRect{0, 0, 1024, 738});
+    const TPoint p = CentreAndClamp(TRect{100, 600, 700, 738}, 585, 290, TRect{0, 0, 1024, 738});
     EXPECT_EQ(p.Y, 738 - 290);
 }
 
 TEST(DialogPlacement, LargerThanWorkAreaEndsFlushRightAndBottom) {
     const TRect work{0, 0, 1024, 738};
-    const TDialogPos p = CentreAndClamp(TRect{100, 100, 700, 500}, 1200, 800, work);
+    const TPoint p = CentreAndClamp(TRect{100, 100, 700, 500}, 1200, 800, work);
     EXPECT_EQ(p.X, 1024 - 1200);
     EXPECT_EQ(p.Y, 738 - 800);
 }
 
 TEST(DialogPlacement, NoParentGoesToWorkAreaTopLeft) {
     const TRect none{0, 0, 0, 0};
-    const TDialogPos p = CentreAndClamp(none, 585, 290, TRect{0, 0, 1024, 738});
+    const TPoint p = CentreAndClamp(none, 585, 290, TRect{0, 0, 1024, 738});
     EXPECT_EQ(p.X, 0);
     EXPECT_EQ(p.Y, 0);
     // A task bar on the left or top moves the work area's origin.
-    const TDialogPos q = CentreAndClamp(none, 585, 290, TRect{60, 30, 1024, 768});
+    const TPoint q = CentreAndClamp(none, 585, 290, TRect{60, 30, 1024, 768});
     EXPECT_EQ(q.X, 60);
     EXPECT_EQ(q.Y, 30);
 }
 
 TEST(DialogPlacement, ExtremeRectanglesDoNotOverflow) {
     const TRect huge{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
-    const TDialogPos p = CentreAndClamp(huge, 585, 290, huge);
+    const TPoint p = CentreAndClamp(huge, 585, 290, huge);
     EXPECT_EQ(p.X, -1 - 292);
     EXPECT_EQ(p.Y, -1 - 145);
 }

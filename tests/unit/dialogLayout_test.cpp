@@ -163,7 +163,7 @@ TEST(DialogLayout, HugeExtentsDoNotWrap) {
 }
 
 TEST(DialogPosition, CentredOverTheMainWindowWithTruncatedHalves) {
-    TPoint32 p = ComputeDialogPosition(301, 101, true, 100, 50, 600, 400, 1920, 1080);
+    TPoint p = ComputeDialogPosition(301, 101, true, 100, 50, 600, 400, 1920, 1080);
     EXPECT_EQ(p.X, 100 + 149);  // 299 / 2
     EXPECT_EQ(p.Y, 50 + 149);
     // Negative differences truncate toward zero, and the result is not clamped.
@@ -173,7 +173,7 @@ TEST(DialogPosition, CentredOverTheMainWindowWithTruncatedHalves) {
 }
 
 TEST(DialogPosition, CentredOnTheScreenWithoutMainWindow) {
-    TPoint32 p = ComputeDialogPosition(419, 115, false, 100, 50, 600, 400, 1920, 1080);
+    TPoint p = ComputeDialogPosition(419, 115, false, 100, 50, 600, 400, 1920, 1080);
     EXPECT_EQ(p.X, 750);
     EXPECT_EQ(p.Y, 482);
     p = ComputeDialogPosition(801, 601, false, 0, 0, 0, 0, 640, 480);
@@ -185,10 +185,10 @@ TEST(DialogPosition, CentredOnTheScreenWithoutMainWindow) {
 // enough, and a box larger than the area keeps its top-left corner inside.
 TEST(DialogPosition, KeptInTheWorkAreaOnlyWhereItWouldLeaveIt) {
     struct Case {
-        TPoint32 At;
+        TPoint At;
         int32_t W, H;
-        TWorkArea Area;
-        TPoint32 Expected;
+        TRect Area;
+        TPoint Expected;
     } cases[] = {
         {{697, 328}, 525, 424, {0, 0, 1920, 1080}, {697, 328}},       // centred over a centred dialog
         {{-42, -69}, 525, 424, {0, 0, 1920, 1080}, {0, 0}},           // over a dialog at (0, 0)
@@ -199,7 +199,7 @@ TEST(DialogPosition, KeptInTheWorkAreaOnlyWhereItWouldLeaveIt) {
         {{INT32_MAX, INT32_MIN}, 10, 10, {0, 0, 100, 100}, {90, 0}},  // no overflow
     };
     for (const Case& c : cases) {
-        const TPoint32 p = KeepInWorkArea(c.At, c.W, c.H, c.Area);
+        const TPoint p = KeepInWorkArea(c.At, c.W, c.H, c.Area);
         EXPECT_EQ(p.X, c.Expected.X) << c.At.X << "," << c.At.Y;
         EXPECT_EQ(p.Y, c.Expected.Y) << c.At.X << "," << c.At.Y;
     }

@@ -6,7 +6,7 @@ namespace {
 
 struct LogoCase {
     int32_t hostWidth, hostHeight;
-    TLogoRect expected;
+    TRect expected;
 };
 
 TEST(PreviewLogoRect, FitsTheLogoIntoTheDescribedHosts) {
@@ -17,7 +17,7 @@ TEST(PreviewLogoRect, FitsTheLogoIntoTheDescribedHosts) {
         {200, 44, {0, 0, 200, 44}},
     };
     for (const LogoCase& c : cases) {
-        TLogoRect r = ComputeLogoRect(c.hostWidth, c.hostHeight, 200, 44);
+        TRect r = ComputeLogoRect(c.hostWidth, c.hostHeight, 200, 44);
         EXPECT_EQ(r.Left, c.expected.Left) << c.hostWidth << "x" << c.hostHeight;
         EXPECT_EQ(r.Top, c.expected.Top) << c.hostWidth << "x" << c.hostHeight;
         EXPECT_EQ(r.Right, c.expected.Right) << c.hostWidth << "x" << c.hostHeight;
@@ -28,7 +28,7 @@ TEST(PreviewLogoRect, FitsTheLogoIntoTheDescribedHosts) {
 TEST(PreviewLogoRect, StaysInsideTheHostForEverySize) {
     for (int32_t w = 1; w < 300; w += 7) {
         for (int32_t h = 1; h < 300; h += 5) {
-            TLogoRect r = ComputeLogoRect(w, h, 200, 44);
+            TRect r = ComputeLogoRect(w, h, 200, 44);
             EXPECT_GE(r.Left, 0);
             EXPECT_GE(r.Top, 0);
             EXPECT_LE(r.Right, w);
@@ -39,14 +39,14 @@ TEST(PreviewLogoRect, StaysInsideTheHostForEverySize) {
 
 TEST(PreviewLogoRect, HostWithoutAreaGetsNothing) {
     for (auto size : {std::pair{0, 100}, std::pair{100, 0}, std::pair{0, 0}, std::pair{-5, 20}}) {
-        TLogoRect r = ComputeLogoRect(size.first, size.second, 200, 44);
+        TRect r = ComputeLogoRect(size.first, size.second, 200, 44);
         EXPECT_EQ(r.Right - r.Left, 0);
         EXPECT_EQ(r.Bottom - r.Top, 0);
     }
 }
 
 TEST(PreviewLogoRect, HugeHostsDoNotOverflow) {
-    TLogoRect r = ComputeLogoRect(2000000000, 2000000000, 200, 44);
+    TRect r = ComputeLogoRect(2000000000, 2000000000, 200, 44);
     EXPECT_EQ(r.Left, 0);
     EXPECT_EQ(r.Right, 2000000000);
     EXPECT_EQ(r.Bottom - r.Top, 440000000);
