@@ -136,7 +136,7 @@ void TJvGradient::Rebuild() {
     }
 }
 
-void TJvGradient::Paint(tk::Hdc dc, const tk::TRect&) {
+void TJvGradient::Paint(tk::Hdc dc, const TRect&) {
     if (destroying_) return;
     if (Width() != builtWidth_ || Height() != builtHeight_) Rebuild();
     if (Width() <= 0 || Height() <= 0 || bitmap_ == nullptr) return;

@@ -24,7 +24,7 @@ public:
     // Stored properties: style, startColor, endColor, steps, align
     // ("client" by default, "right", or "none" for the stored bounds).
     void Load(const TLayoutItem& item) override;
-    void Paint(tk::Hdc dc, const tk::TRect& clip) override;
+    void Paint(tk::Hdc dc, const TRect& clip) override;
 
     TJvGradientStyle Style() const { return style_; }
     void SetStyle(TJvGradientStyle style);

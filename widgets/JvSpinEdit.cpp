@@ -59,7 +59,7 @@ void TJvSpinEdit::Load(const TLayoutItem& item) {
             ContainerTabOrder = box->TabOrder();
         }
     }
-    tk::TRect bounds = tk::ControlBoundsInForm(Owner(), item);
+    TRect bounds = tk::ControlBoundsInForm(Owner(), item);
     tabOrder_ = item.Int("tabOrder", 0);
     tabStop_ = true;
     EnsureSpinClass();
@@ -142,21 +142,21 @@ void TJvSpinEdit::Step(bool up) {
     Report(changed);
 }
 
-tk::TRect TJvSpinEdit::ButtonRect() const {
+TRect TJvSpinEdit::ButtonRect() const {
     RECT client{};
     GetClientRect(handle_, &client);
     int32_t side = client.bottom;
-    return tk::TRect{std::max<int32_t>(0, client.right - side), 0, client.right, client.bottom};
+    return TRect{std::max<int32_t>(0, client.right - side), 0, client.right, client.bottom};
 }
 
 void TJvSpinEdit::PlaceEdit() {
     if (edit_ == nullptr) return;
-    tk::TRect button = ButtonRect();
+    TRect button = ButtonRect();
     SetWindowPos(edit_, nullptr, 0, 0, button.Left, button.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 TSpinPart TJvSpinEdit::PartAt(int32_t x, int32_t y) const {
-    tk::TRect b = ButtonRect();
+    TRect b = ButtonRect();
     return SpinPartAt(x - b.Left, y - b.Top, b.Width(), b.Height());
 }
 
@@ -184,7 +184,7 @@ void TJvSpinEdit::ReleaseButton() {
 }
 
 void TJvSpinEdit::PaintButton(tk::Hdc dc) {
-    tk::TRect b = ButtonRect();
+    TRect b = ButtonRect();
     if (b.Width() <= 0 || b.Height() <= 0) return;
     const int x0 = b.Left;
     const int x1 = b.Right - 1;

@@ -40,7 +40,7 @@ private:
     void Step(bool up);
     void PlaceEdit();
     void PaintButton(tk::Hdc dc);
-    tk::TRect ButtonRect() const;
+    TRect ButtonRect() const;
     TSpinPart PartAt(int32_t x, int32_t y) const;
     void PressButton(int32_t x, int32_t y);
     void ReleaseButton();
