@@ -5,7 +5,6 @@
 #include <cstdint>
 
 constexpr uint32_t kWmActivate = 0x0006;
-constexpr uint32_t kWmEraseBkgnd = 0x0014;
 constexpr uint32_t kWmActivateApp = 0x001C;
 constexpr uint32_t kWmDisplayChange = 0x007E;
 constexpr uint32_t kWmNcActivate = 0x0086;

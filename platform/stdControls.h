@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/dialogKeys.h"
 #include "platform/toolkit.h"
 
 namespace tk {
@@ -31,7 +32,6 @@ public:
     void SetHandCursor(bool on) { handCursor_ = on; }
     void SetFontStyle(bool bold, bool underline);
     bool WindowMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int64_t& result) override;
-    void Command(uint32_t notifyCode) override;
     // Raised by a left-button press and release over the label.
     TNotifyEvent OnClick;
     int32_t TextWidth() const { return textWidth_; }
@@ -100,7 +100,6 @@ public:
     // An index outside the list leaves no selection; raises no change.
     void SetItemIndex(int32_t index);
     void Command(uint32_t notifyCode) override;
-    bool WindowMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int64_t& result) override;
     TNotifyEvent OnChange;
 };
 
@@ -141,8 +140,6 @@ void StackStoredControl(TForm* form, const TLayoutItem& item, TWinControl* contr
 // Position of a stored control in its form's client area (group boxes add
 // their own origin), scaled for the form's DPI.
 TRect ControlBoundsInForm(TForm* form, const TLayoutItem& item);
-// The accelerator letter of a caption ("&OK" -> 'O'), 0 when none.
-char CaptionAccelerator(const std::string& caption);
 
 // The control of form that holds the keyboard focus (or whose child does),
 // nullptr when none does.

@@ -86,8 +86,27 @@ TCfg ApplyControls(const TConfigControls& controls, TCfg base, const TCfgSources
     return base;
 }
 
+namespace {
+
+// The stored values as the controls take them.
+TConfigControls StoredValuesShown(const TCfg& cfg) {
+    TConfigControls c;
+    c.CoverIndex = ListIndexFor(cfg.CoverArea, CoverItems);
+    double t = static_cast<double>(cfg.TransitionTime);
+    if (t < MinTransition) t = MinTransition;
+    if (t > MaxTransition) t = MaxTransition;
+    c.TransitionValue = t;
+    c.MovementIndex = ListIndexFor(cfg.MovementType, MovementItems);
+    c.Borders = cfg.DrawBorders;
+    c.Line1 = cfg.TextLine1;
+    c.Line2 = cfg.TextLine2;
+    return c;
+}
+
+}  // namespace
+
 TConfigControls ControlsFromCfg(const TCfg& cfg, const TCfgSources& sources) {
-    TConfigControls c = ControlsFromCfg(cfg);
+    TConfigControls c = StoredValuesShown(cfg);
     // An enforced value shows as the band uses it.
     if (sources.Enforced(stCoverArea)) c.CoverIndex = ClampCoverArea(cfg.CoverArea);
     if (sources.Enforced(stTransitionTime)) c.TransitionValue = ClampTransitionTime(cfg.TransitionTime);
@@ -103,22 +122,6 @@ void TakeChangedRecommendations(const TConfigControls& controls, const TConfigCo
         if (recommended && ControlDiffers(setting, controls, loaded)) sources.Of[setting] = TSettingSource::Own;
     }
 }
-
-TConfigControls ControlsFromCfg(const TCfg& cfg) {
-    TConfigControls c;
-    c.CoverIndex = ListIndexFor(cfg.CoverArea, CoverItems);
-    double t = static_cast<double>(cfg.TransitionTime);
-    if (t < MinTransition) t = MinTransition;
-    if (t > MaxTransition) t = MaxTransition;
-    c.TransitionValue = t;
-    c.MovementIndex = ListIndexFor(cfg.MovementType, MovementItems);
-    c.Borders = cfg.DrawBorders;
-    c.Line1 = cfg.TextLine1;
-    c.Line2 = cfg.TextLine2;
-    return c;
-}
-
-bool ApplyEnabledAfterLoad(const TCfg& cfg) { return ApplyEnabledAfterLoad(cfg, TCfgSources{}); }
 
 bool ApplyEnabledAfterLoad(const TCfg& cfg, const TCfgSources& sources) {
     const TConfigControls loaded = ControlsFromCfg(cfg, sources);

@@ -34,15 +34,13 @@ TCfg ApplyControls(const TConfigControls& controls, TCfg base, const TCfgSources
 void TakeChangedRecommendations(const TConfigControls& controls, const TConfigControls& loaded, TCfgSources& sources);
 
 // What the controls show once loaded from cfg: list indexes outside a list give no
-// selection, the time is held to 1..5 by the spin field.
-TConfigControls ControlsFromCfg(const TCfg& cfg);
-// The same, with each enforced setting shown as the band holds it.
+// selection, the time is held to 1..5 by the spin field; each enforced setting is
+// shown as the band holds it.
 TConfigControls ControlsFromCfg(const TCfg& cfg, const TCfgSources& sources);
 
 // Apply's enabled state after the dialog has loaded its controls from cfg, following the
-// change notifications the load raises.
-bool ApplyEnabledAfterLoad(const TCfg& cfg);
-// The same, with the enforced settings left out of the comparisons.
+// change notifications the load raises; the enforced settings are left out of the
+// comparisons.
 bool ApplyEnabledAfterLoad(const TCfg& cfg, const TCfgSources& sources);
 
 // Top-left corner of a dialog of the given outer size centred on parent, then held inside

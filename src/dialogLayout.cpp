@@ -91,28 +91,6 @@ TPoint ComputeDialogPosition(int32_t outerWidth, int32_t outerHeight, bool hasMa
     return TPoint{SaturateToInt32(x), SaturateToInt32(y)};
 }
 
-char AcceleratorOf(const std::string& caption) {
-    for (size_t i = 0; i + 1 < caption.size(); ++i) {
-        if (caption[i] != '&') continue;
-        const char next = caption[i + 1];
-        if (next == '&') {
-            ++i;  // literal ampersand
-            continue;
-        }
-        return static_cast<char>(std::toupper(static_cast<unsigned char>(next)));
-    }
-    return 0;
-}
-
-int32_t ButtonForAccelerator(const std::vector<std::string>& captions, char typed) {
-    if (typed == 0) return -1;
-    const char key = static_cast<char>(std::toupper(static_cast<unsigned char>(typed)));
-    for (size_t i = 0; i < captions.size(); ++i) {
-        if (AcceleratorOf(captions[i]) == key) return static_cast<int32_t>(i);
-    }
-    return -1;
-}
-
 int32_t ResultFromModal(int32_t modalResult) { return modalResult >= 101 ? modalResult - 100 : 0; }
 
 std::string HelpFolderOf(const std::string& helpPath) {
@@ -129,14 +107,6 @@ int32_t IconResourceId(uint8_t iconKind) {
         case 4: return 32513;  // IDI_HAND
         default: return 0;
     }
-}
-
-int32_t NextFocusIndex(int32_t current, int32_t count, TDialogKey key) {
-    if (count <= 0) return -1;
-    const bool forward = key == TDialogKey::Tab || key == TDialogKey::Right || key == TDialogKey::Down;
-    if (current < 0 || current >= count) return forward ? 0 : count - 1;
-    if (forward) return current + 1 == count ? 0 : current + 1;
-    return current == 0 ? count - 1 : current - 1;
 }
 
 TPoint KeepInWorkArea(TPoint at, int32_t outerWidth, int32_t outerHeight, const TRect& area) {

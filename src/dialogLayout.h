@@ -51,13 +51,6 @@ TPoint ComputeDialogPosition(int32_t outerWidth, int32_t outerHeight, bool hasMa
 // box is larger than the area its top-left corner wins.
 TPoint KeepInWorkArea(TPoint at, int32_t outerWidth, int32_t outerHeight, const TRect& area);
 
-// Upper-cased character after the first single '&' ("&&" is a literal ampersand); 0 if none.
-char AcceleratorOf(const std::string& caption);
-
-// 0-based index of the first caption whose accelerator matches the typed character
-// regardless of case; -1 when none does.
-int32_t ButtonForAccelerator(const std::vector<std::string>& captions, char typed);
-
 // Dialog result from the modal result that ended the loop: button k gives 100 + k.
 int32_t ResultFromModal(int32_t modalResult);
 
@@ -66,9 +59,3 @@ std::string HelpFolderOf(const std::string& helpPath);
 
 // System icon identifier for an icon kind; 0 for none and for kinds above 4.
 int32_t IconResourceId(uint8_t iconKind);
-
-enum class TDialogKey { Tab, ShiftTab, Left, Right, Up, Down };
-
-// Focus index after a navigation key among count buttons in tab order, wrapping around.
-// -1 when there are no buttons; a current index outside the range counts as "before the first".
-int32_t NextFocusIndex(int32_t current, int32_t count, TDialogKey key);

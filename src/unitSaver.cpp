@@ -47,7 +47,6 @@ void TfrmSaver::ComponentsCreated() {
 
 bool TfrmSaver::FormMessage(uint32_t msg, uint64_t wParam, int64_t, int64_t& result) {
     switch (msg) {
-        case kWmEraseBkgnd: HandleEraseBackground(result); return true;
         case kWmDisplayChange:
             if (leader_) OnDisplayChange();
             result = 0;
@@ -64,8 +63,6 @@ bool TfrmSaver::FormMessage(uint32_t msg, uint64_t wParam, int64_t, int64_t& res
         default: return false;
     }
 }
-
-void TfrmSaver::HandleEraseBackground(int64_t& result) { result = 1; }
 
 void TfrmSaver::PreparePicture() {
     SetDoubleBuffered(true);

@@ -28,7 +28,6 @@ public:
     void tmrMoveTimer(tk::TComponent* sender);
     void tmrStopTimer(tk::TComponent* sender);
     void ApplicationMessage(tk::TMessage& msg, bool& handled);
-    void HandleEraseBackground(int64_t& result);
 
     // Undoes what the show sequence did to the environment (hook, cursor);
     // safe to call on any path, any number of times.

@@ -51,15 +51,10 @@ TWinControl* ControlOf(const std::vector<TWinControl*>& controls, HWND window) {
 void TForm::SelectNext(TWinControl* current, bool forward) {
     std::vector<TWinControl*> sequence = TabSequence(winControls_);
     if (sequence.empty()) return;
-    auto found = std::find(sequence.begin(), sequence.end(), current);
-    size_t index = 0;
-    if (found == sequence.end()) {
-        index = forward ? 0 : sequence.size() - 1;
-    } else {
-        size_t at = static_cast<size_t>(found - sequence.begin());
-        index = forward ? (at + 1) % sequence.size() : (at + sequence.size() - 1) % sequence.size();
-    }
-    sequence[index]->SetFocus();
+    const auto found = std::find(sequence.begin(), sequence.end(), current);
+    const int32_t at = found == sequence.end() ? -1 : static_cast<int32_t>(found - sequence.begin());
+    const int32_t next = NextInTabOrder(at, static_cast<int32_t>(sequence.size()), forward);
+    if (next >= 0) sequence[static_cast<size_t>(next)]->SetFocus();
 }
 
 void TForm::FocusFirst() {
@@ -99,11 +94,21 @@ bool TForm::DialogKey(const TMessage& msg) {
     }
     const bool alt = msg.Message == WM_SYSCHAR;
     if (alt || (msg.Message == WM_CHAR && (onButton || onCheckBox || focused == nullptr))) {
-        char typed = static_cast<char>(msg.WParam);
-        if (typed >= 'a' && typed <= 'z') typed = static_cast<char>(typed - 'a' + 'A');
-        if (typed <= ' ') return false;
-        for (TWinControl* control : TabSequence(winControls_)) {
-            if (auto* button = dynamic_cast<TButton*>(control); button != nullptr && button->Accelerator() == typed) {
+        const std::vector<TWinControl*> sequence = TabSequence(winControls_);
+        std::vector<char> accelerators;
+        for (TWinControl* control : sequence) {
+            if (auto* button = dynamic_cast<TButton*>(control)) {
+                accelerators.push_back(button->Accelerator());
+            } else if (auto* box = dynamic_cast<TCheckBox*>(control)) {
+                accelerators.push_back(box->Accelerator());
+            } else {
+                accelerators.push_back(0);
+            }
+        }
+        const int32_t target = AcceleratorTarget(accelerators, static_cast<char>(msg.WParam));
+        if (target >= 0) {
+            TWinControl* control = sequence[static_cast<size_t>(target)];
+            if (auto* button = dynamic_cast<TButton*>(control)) {
                 if (!alt && focused != nullptr && focused->OnKeyPress) {
                     char key = static_cast<char>(msg.WParam);
                     focused->OnKeyPress(focused, key);
@@ -113,7 +118,7 @@ bool TForm::DialogKey(const TMessage& msg) {
                 button->Click();
                 return true;
             }
-            if (auto* box = dynamic_cast<TCheckBox*>(control); box != nullptr && box->Accelerator() == typed) {
+            if (auto* box = dynamic_cast<TCheckBox*>(control)) {
                 box->SetFocus();
                 box->SetChecked(!box->Checked());
                 return true;

@@ -44,21 +44,6 @@ int32_t ContainerTabOrderOf(TForm* form, const TLayoutItem& item) {
 
 }  // namespace
 
-char CaptionAccelerator(const std::string& caption) {
-    for (size_t i = 0; i + 1 < caption.size(); ++i) {
-        if (caption[i] == '&') {
-            if (caption[i + 1] == '&') {
-                ++i;
-                continue;
-            }
-            char c = caption[i + 1];
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-            return c;
-        }
-    }
-    return 0;
-}
-
 TRect ControlBoundsInForm(TForm* form, const TLayoutItem& item) {
     int32_t left = item.Int("left", 0);
     int32_t top = item.Int("top", 0);
@@ -263,8 +248,6 @@ bool TLabel::WindowMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int64_
     }
 }
 
-void TLabel::Command(uint32_t) {}
-
 // ---- TBevel ----
 
 void TBevel::Paint(Hdc dc, const TRect&) {
@@ -388,10 +371,6 @@ void TComboBox::SetItemIndex(int32_t index) {
 
 void TComboBox::Command(uint32_t notifyCode) {
     if (notifyCode == CBN_SELCHANGE && OnChange) OnChange(this);
-}
-
-bool TComboBox::WindowMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int64_t& result) {
-    return TWinControl::WindowMessage(msg, wParam, lParam, result);
 }
 
 // ---- TCheckBox ----

@@ -7,8 +7,8 @@
 
 TEST(ConfigLoad, DefaultsLeaveApplyDisabled) {
     const TCfg cfg;
-    EXPECT_FALSE(ApplyEnabledAfterLoad(cfg));
-    EXPECT_FALSE(ControlsDifferFromCfg(ControlsFromCfg(cfg), cfg));
+    EXPECT_FALSE(ApplyEnabledAfterLoad(cfg, TCfgSources{}));
+    EXPECT_FALSE(ControlsDifferFromCfg(ControlsFromCfg(cfg, TCfgSources{}), cfg));
 }
 
 TEST(ConfigLoad, ValuesTheControlsCannotShowEnableApply) {
@@ -38,7 +38,7 @@ TEST(ConfigLoad, ValuesTheControlsCannotShowEnableApply) {
         cfg.CoverArea = r.cover;
         cfg.TransitionTime = r.time;
         cfg.MovementType = r.movement;
-        EXPECT_EQ(ApplyEnabledAfterLoad(cfg), r.enabled) << r.name;
+        EXPECT_EQ(ApplyEnabledAfterLoad(cfg, TCfgSources{}), r.enabled) << r.name;
         EXPECT_FALSE(ApplyEnabledAfterLoad(cfg, enforced)) << r.name;
         const TConfigControls held = ControlsFromCfg(cfg, enforced);
         EXPECT_EQ(held.CoverIndex, r.heldCover) << r.name;
@@ -79,7 +79,7 @@ TEST(ConfigLoad, ControlsShowWhatTheyCan) {
     cfg.TransitionTime = 9;
     cfg.MovementType = -4;
     cfg.TextLine1 = std::string(60, 'x');
-    const TConfigControls c = ControlsFromCfg(cfg);
+    const TConfigControls c = ControlsFromCfg(cfg, TCfgSources{});
     EXPECT_EQ(c.CoverIndex, -1);
     EXPECT_EQ(c.TransitionValue, 5.0);
     EXPECT_EQ(c.MovementIndex, -1);
@@ -97,9 +97,9 @@ TEST(ConfigLoad, NoNotificationKeepsApplyDisabled) {
     cfg.DrawBorders = false;
     cfg.TextLine1.clear();
     cfg.TextLine2.clear();
-    EXPECT_FALSE(ApplyEnabledAfterLoad(cfg));
+    EXPECT_FALSE(ApplyEnabledAfterLoad(cfg, TCfgSources{}));
     cfg.TransitionTime = 9;
-    EXPECT_FALSE(ApplyEnabledAfterLoad(cfg));
+    EXPECT_FALSE(ApplyEnabledAfterLoad(cfg, TCfgSources{}));
 }
 
 TEST(ConfigLoad, LastNotificationDecides) {
@@ -107,28 +107,28 @@ TEST(ConfigLoad, LastNotificationDecides) {
     // first line's notification then finds everything shown and disables it again.
     TCfg cfg;
     cfg.TextLine2.clear();
-    EXPECT_FALSE(ApplyEnabledAfterLoad(cfg));
+    EXPECT_FALSE(ApplyEnabledAfterLoad(cfg, TCfgSources{}));
 
     // Only the check box notifies, after the time was shown as 5 against a stored 9.
     TCfg onlyBox;
     onlyBox.TextLine1.clear();
     onlyBox.TextLine2.clear();
-    EXPECT_FALSE(ApplyEnabledAfterLoad(onlyBox));
+    EXPECT_FALSE(ApplyEnabledAfterLoad(onlyBox, TCfgSources{}));
     onlyBox.TransitionTime = 9;
-    EXPECT_TRUE(ApplyEnabledAfterLoad(onlyBox));
+    EXPECT_TRUE(ApplyEnabledAfterLoad(onlyBox, TCfgSources{}));
 
     // Only the second line notifies.
     TCfg secondLineOnly;
     secondLineOnly.TextLine1.clear();
     secondLineOnly.DrawBorders = false;
-    EXPECT_FALSE(ApplyEnabledAfterLoad(secondLineOnly));
+    EXPECT_FALSE(ApplyEnabledAfterLoad(secondLineOnly, TCfgSources{}));
     secondLineOnly.MovementType = 5;
-    EXPECT_TRUE(ApplyEnabledAfterLoad(secondLineOnly));
+    EXPECT_TRUE(ApplyEnabledAfterLoad(secondLineOnly, TCfgSources{}));
 }
 
 TEST(ConfigCompare, EachControlCounts) {
     const TCfg cfg;
-    const TConfigControls same = ControlsFromCfg(cfg);
+    const TConfigControls same = ControlsFromCfg(cfg, TCfgSources{});
     TConfigControls c = same;
     c.CoverIndex = 2;
     EXPECT_TRUE(ControlsDifferFromCfg(c, cfg));
@@ -151,7 +151,7 @@ TEST(ConfigCompare, EachControlCounts) {
 
 TEST(ConfigCompare, UndoingAnEditDisablesApplyAgain) {
     const TCfg cfg;
-    TConfigControls c = ControlsFromCfg(cfg);
+    TConfigControls c = ControlsFromCfg(cfg, TCfgSources{});
     c.CoverIndex = 2;
     EXPECT_TRUE(ControlsDifferFromCfg(c, cfg));
     c.CoverIndex = 1;
@@ -174,7 +174,7 @@ TEST(ConfigApply, CopiesControlsAndKeepsVersion) {
 
 TEST(ConfigApply, TimeTruncatesTowardZeroAndSaturates) {
     const TCfg base;
-    TConfigControls c = ControlsFromCfg(base);
+    TConfigControls c = ControlsFromCfg(base, TCfgSources{});
     c.TransitionValue = -1.7;
     EXPECT_EQ(ApplyControls(c, base).TransitionTime, -1);
     c.TransitionValue = 1e12;
@@ -188,8 +188,8 @@ TEST(ConfigSpin, StepToLastReportedValueIsNotNoticedUntilAnotherChange) {
     TSpinModel spin;
     spin.SetValue(cfg.TransitionTime);
     spin.SetWindowExists(true);
-    TConfigControls c = ControlsFromCfg(cfg);
-    bool applyEnabled = ApplyEnabledAfterLoad(cfg);
+    TConfigControls c = ControlsFromCfg(cfg, TCfgSources{});
+    bool applyEnabled = ApplyEnabledAfterLoad(cfg, TCfgSources{});
     ASSERT_FALSE(applyEnabled);
 
     // Down to 1 equals the value last reported (1): no notification, Apply stays off.

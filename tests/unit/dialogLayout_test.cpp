@@ -1,3 +1,4 @@
+#include "platform/dialogKeys.h"
 #include "src/dialogLayout.h"
 
 #include <gtest/gtest.h>
@@ -216,9 +217,24 @@ TEST(DialogKeys, AcceleratorOfCaption) {
         {"Trailing&", 0},  {"", 0},         {"&1st", '1'},       {"&a&b", 'A'},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(AcceleratorOf(c.caption), c.accel) << c.caption;
+        EXPECT_EQ(tk::CaptionAccelerator(c.caption), c.accel) << c.caption;
     }
 }
+
+namespace {
+
+// The buttons' accelerators, in tab order, as the form's dialog keys see them.
+std::vector<char> Accelerators(const std::vector<std::string>& captions) {
+    std::vector<char> accelerators;
+    for (const std::string& caption : captions) accelerators.push_back(tk::CaptionAccelerator(caption));
+    return accelerators;
+}
+
+int32_t ButtonForAccelerator(const std::vector<std::string>& captions, char typed) {
+    return tk::AcceleratorTarget(Accelerators(captions), typed);
+}
+
+}  // namespace
 
 TEST(DialogKeys, AcceleratorPicksButtonRegardlessOfCase) {
     const std::vector<std::string> about = {"&Close", "&More info", "&Order now!"};
@@ -230,6 +246,17 @@ TEST(DialogKeys, AcceleratorPicksButtonRegardlessOfCase) {
     EXPECT_EQ(ButtonForAccelerator({"&OK"}, 'o'), 0);
     EXPECT_EQ(ButtonForAccelerator({"&&OK"}, 'o'), -1);
 }
+
+namespace {
+
+// Tab, Right and Down move forward; Shift+Tab, Left and Up back.
+enum class TDialogKey { Tab, ShiftTab, Left, Right, Up, Down };
+int32_t NextFocusIndex(int32_t current, int32_t count, TDialogKey key) {
+    return tk::NextInTabOrder(current, count,
+                              key == TDialogKey::Tab || key == TDialogKey::Right || key == TDialogKey::Down);
+}
+
+}  // namespace
 
 TEST(DialogKeys, FocusMovesInTabOrderAndWraps) {
     EXPECT_EQ(NextFocusIndex(0, 3, TDialogKey::Tab), 1);
