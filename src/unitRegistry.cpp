@@ -8,7 +8,6 @@
 
 #include "platform/registry.h"
 #include "src/cfgSources.h"
-#include "src/unitDialog.h"
 
 TCfg Cfg;
 TCfgSources CfgSources;
@@ -21,15 +20,6 @@ using platform::TRegKey;
 const char* const KeyPath = "Software\\Varnel\\KestraneWorkstation";
 const char* const PolicyPath = "Software\\Policies\\Varnel\\KestraneWorkstation";
 const char* const RecommendedPath = "Software\\Policies\\Varnel\\KestraneWorkstation\\Recommended";
-
-const char* const ReadFailureText =
-    "Could not read screen saver preferences\rfrom Registry.\r\r"
-    "Please check your user's privileges.";
-const char* const WriteFailureText =
-    "Could not write screen saver preferences\rto Registry.\r\r"
-    "Please check your user's privileges.";
-
-void ReportFailure(const char* text) { AnswerDlg("Error!", text, {"&OK"}, 4); }
 
 // The settings key while it is open; closes it on every way out.
 class TOpenKey {
@@ -245,10 +235,6 @@ std::string LowerFileName(const std::string& path) {
 
 }  // namespace
 
-void LoadCfg() {
-    if (!TryLoadCfg()) ReportFailure(ReadFailureText);
-}
-
 bool TryLoadCfg() {
     Cfg = TCfg{};
     CfgSources = TCfgSources{};
@@ -273,7 +259,23 @@ bool TryLoadCfg() {
     return !failed;
 }
 
-void SaveCfg() {
+TCfgReport ReadFailureReport() {
+    return TCfgReport{"Error!",
+                      "Could not read screen saver preferences\rfrom Registry.\r\r"
+                      "Please check your user's privileges.",
+                      {"&OK"},
+                      4};
+}
+
+TCfgReport WriteFailureReport() {
+    return TCfgReport{"Error!",
+                      "Could not write screen saver preferences\rto Registry.\r\r"
+                      "Please check your user's privileges.",
+                      {"&OK"},
+                      4};
+}
+
+bool TrySaveCfg() {
     IRegistryApi& api = platform::RegistryApi();
     TOpenKey key(api);
     bool failed = false;
@@ -282,7 +284,7 @@ void SaveCfg() {
     } catch (...) {
         failed = true;
     }
-    if (failed) ReportFailure(WriteFailureText);
+    return !failed;
 }
 
 bool ScreenSaverIsSecure() { return DesktopSwitch(platform::RegistryApi(), "ScreenSaverIsSecure", false); }

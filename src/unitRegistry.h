@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct TCfg {
     int32_t CoverArea = 1;
@@ -28,13 +29,26 @@ struct TCfgSources;
 extern TCfgSources CfgSources;
 
 // Fills Cfg from the policies, the user's own values and the recommendations (defaults
-// where none has a value); reports failures of the user's own key itself.
+// where none has a value); reports failures of the user's own key itself. The
+// report is the program's (src/unitRegistryReport.cpp): this library shows nothing.
 void LoadCfg();
 // The same without a word: false when the user's own key failed to read (the
 // dialog's settings from the failed one on then hold their other sources).
 bool TryLoadCfg();
 // Stores the settings of Cfg that are the user's own or default; reports failures itself.
 void SaveCfg();
+// The same without a word: false when the user's own key did not take them.
+bool TrySaveCfg();
+
+// The message box the program shows when the user's own key fails.
+struct TCfgReport {
+    std::string Title;
+    std::string Text;
+    std::vector<std::string> Buttons;
+    uint8_t IconKind = 0;
+};
+TCfgReport ReadFailureReport();
+TCfgReport WriteFailureReport();
 // Whether Windows locks the workstation when the saver ends (password protection).
 bool ScreenSaverIsSecure();
 // Whether Windows itself is set to start the program at programPath as its

@@ -16,7 +16,6 @@
 #include "platform/registry.h"
 #include "src/unitRegistry.h"
 #include "tests/fuzz/fuzzInput.h"
-#include "tests/support/fakeDialog.h"
 #include "tests/support/memoryRegistry.h"
 
 namespace {
@@ -144,16 +143,19 @@ void CheckRegistryUnchanged(const TMemoryRegistry& reg, const std::map<std::stri
     FUZZ_CHECK(reg.OpenKeyCount() == 0);
 }
 
-void CheckDialog(const TDialogCall& call) {
+// The reports the program would show, as LoadCfg makes them.
+std::vector<TCfgReport> Reports;
+
+void CheckDialog(const TCfgReport& call) {
     FUZZ_CHECK(call.Title == "Error!");
-    FUZZ_CHECK(call.Msg == ReadFailure);
+    FUZZ_CHECK(call.Text == ReadFailure);
     FUZZ_CHECK(call.Buttons == std::vector<std::string>{"&OK"});
     FUZZ_CHECK(call.IconKind == 4);
 }
 
 bool LoadWithoutThrowing() {
     try {
-        LoadCfg();
+        if (!TryLoadCfg()) Reports.push_back(ReadFailureReport());
         return true;
     } catch (...) {
         return false;
@@ -213,14 +215,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     SetRegistryApi(&reg);
-    ResetFakeDialog();
+    Reports.clear();
     Garble(Cfg);
     FUZZ_CHECK(LoadWithoutThrowing());
     const TCfg loaded = Cfg;
 
     FUZZ_CHECK(loaded.Version == "1.38");
-    FUZZ_CHECK(FakeDialogCalls().size() <= 1);
-    for (const TDialogCall& call : FakeDialogCalls()) CheckDialog(call);
+    FUZZ_CHECK(Reports.size() <= 1);
+    for (const TCfgReport& call : Reports) CheckDialog(call);
     CheckRegistryUnchanged(reg, values);
     const bool opens = keyExists ? !readOnly : !createDenied;
     FUZZ_CHECK(reg.KeyExists(KeyPath) == (keyExists || opens));
@@ -233,10 +235,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // Without full access nothing counts as stored, and nothing is reported.
         FUZZ_CHECK(SameCfg(loaded, Defaults()));
         for (int i = 6; i < kNames; ++i) FUZZ_CHECK(OwnReadValue(loaded, i) == OwnReadValue(Defaults(), i));
-        FUZZ_CHECK(FakeDialogCalls().empty());
+        FUZZ_CHECK(Reports.empty());
     } else if (thrown) {
         // Whatever was read before the failure holds; the rest keeps its defaults.
-        FUZZ_CHECK(FakeDialogCalls().size() == 1);
+        FUZZ_CHECK(Reports.size() == 1);
         bool reachedDefaults = false;
         for (int i = 0; i < 6; ++i) {
             if (!SameField(loaded, expected, i)) reachedDefaults = true;
@@ -252,15 +254,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (found != values.end() && !ReadIntegerRule(found->second, want)) want = OwnReadValue(Defaults(), i);
             FUZZ_CHECK(OwnReadValue(loaded, i) == want);
         }
-        FUZZ_CHECK(FakeDialogCalls().size() == ((failed || closeFails) ? 1u : 0u));
+        FUZZ_CHECK(Reports.size() == ((failed || closeFails) ? 1u : 0u));
     }
 
     // What loaded cleanly saves and loads back the same, booleans as 0 or 1.
     if (opens && !thrown && !failed && !closeFails) {
         reg.AfterInfoQuery = nullptr;
-        ResetFakeDialog();
-        SaveCfg();
-        FUZZ_CHECK(FakeDialogCalls().empty());
+        Reports.clear();
+        if (!TrySaveCfg()) Reports.push_back(WriteFailureReport());
+        FUZZ_CHECK(Reports.empty());
         const TMemoryRegistry::TValue* borders = reg.FindValue(KeyPath, "DrawBorders");
         FUZZ_CHECK(borders != nullptr && borders->Type == RegDword && borders->Data.size() == 4);
         FUZZ_CHECK(borders->Data[0] == (loaded.DrawBorders ? 1 : 0));
@@ -268,7 +270,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(reg.WriteLog() == std::vector<std::string>(Names, Names + 6));
         Garble(Cfg);
         FUZZ_CHECK(LoadWithoutThrowing());
-        FUZZ_CHECK(FakeDialogCalls().empty());
+        FUZZ_CHECK(Reports.empty());
         FUZZ_CHECK(SameCfg(Cfg, loaded));
         FUZZ_CHECK(reg.OpenKeyCount() == 0);
     }

@@ -9,7 +9,6 @@
 
 #include "platform/registry.h"
 #include "src/cfgSources.h"
-#include "tests/support/fakeDialog.h"
 #include "tests/support/memoryRegistry.h"
 
 namespace {
@@ -28,13 +27,25 @@ const std::string ReadFailure =
 const std::string WriteFailure =
     "Could not write screen saver preferences\rto Registry.\r\rPlease check your user's privileges.";
 
+// The reports the program would show, as LoadCfg and SaveCfg make them.
+std::vector<TCfgReport>& Reports() {
+    static std::vector<TCfgReport> reports;
+    return reports;
+}
+void Load() {
+    if (!TryLoadCfg()) Reports().push_back(ReadFailureReport());
+}
+void Save() {
+    if (!TrySaveCfg()) Reports().push_back(WriteFailureReport());
+}
+
 std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
 
 class SettingsStore : public ::testing::Test {
 protected:
     void SetUp() override {
         platform::SetRegistryApi(&Reg);
-        ResetFakeDialog();
+        Reports().clear();
         // Anything but the defaults, so that the load must set every field.
         Cfg.CoverArea = 77;
         Cfg.TransitionTime = 77;
@@ -50,14 +61,12 @@ protected:
     }
 
     void ExpectDialog(const std::string& text) {
-        ASSERT_EQ(FakeDialogCalls().size(), 1u);
-        const TDialogCall& call = FakeDialogCalls()[0];
+        ASSERT_EQ(Reports().size(), 1u);
+        const TCfgReport& call = Reports()[0];
         EXPECT_EQ(call.Title, "Error!");
-        EXPECT_EQ(call.Msg, text);
+        EXPECT_EQ(call.Text, text);
         EXPECT_EQ(call.Buttons, std::vector<std::string>{"&OK"});
         EXPECT_EQ(call.IconKind, 4);
-        EXPECT_TRUE(call.SystemMenu);
-        EXPECT_EQ(call.HelpButton, 0);
     }
 
     static void ExpectDefaults(int from = 0) {
@@ -104,9 +113,9 @@ protected:
 };
 
 TEST_F(SettingsStore, FirstRunCreatesEmptyKeyAndKeepsDefaults) {
-    LoadCfg();
+    Load();
     ExpectDefaults();
-    EXPECT_TRUE(FakeDialogCalls().empty());
+    EXPECT_TRUE(Reports().empty());
     EXPECT_TRUE(Reg.KeyExists(Key));
     EXPECT_EQ(Reg.ValueCount(Key), 0u);
     EXPECT_TRUE(Reg.WriteLog().empty());
@@ -119,8 +128,8 @@ TEST_F(SettingsStore, ReadsAllSixValues) {
     Reg.PutDword(Key, "DrawBorders", 0);
     Reg.PutText(Key, "TextLine1", "first");
     Reg.PutText(Key, "TextLine2", "second");
-    LoadCfg();
-    EXPECT_TRUE(FakeDialogCalls().empty());
+    Load();
+    EXPECT_TRUE(Reports().empty());
     EXPECT_EQ(Cfg.CoverArea, 3);
     EXPECT_EQ(Cfg.TransitionTime, 5);
     EXPECT_EQ(Cfg.MovementType, 0);
@@ -134,7 +143,7 @@ TEST_F(SettingsStore, CoverAreaAsStringFailsFirstReadAndKeepsAllDefaults) {
     Reg.PutText(Key, "CoverArea", "3");
     Reg.PutDword(Key, "TransitionTime", 4);
     Reg.PutText(Key, "TextLine1", "never read");
-    LoadCfg();
+    Load();
     ExpectDialog(ReadFailure);
     ExpectDefaults();
 }
@@ -146,7 +155,7 @@ TEST_F(SettingsStore, FailureKeepsEarlierValuesAndDefaultsFromTheFailingOne) {
     Reg.PutDword(Key, "DrawBorders", 0);
     Reg.PutText(Key, "TextLine1", "not read");
     Reg.PutText(Key, "TextLine2", "not read");
-    LoadCfg();
+    Load();
     ExpectDialog(ReadFailure);
     EXPECT_EQ(Cfg.CoverArea, 3);
     EXPECT_EQ(Cfg.TransitionTime, 4);
@@ -157,7 +166,7 @@ TEST_F(SettingsStore, TextOfWrongTypeFailsAfterTheIntegers) {
     Reg.PutDword(Key, "DrawBorders", 0);
     Reg.PutDword(Key, "TextLine1", 5);
     Reg.PutText(Key, "TextLine2", "not read");
-    LoadCfg();
+    Load();
     ExpectDialog(ReadFailure);
     EXPECT_FALSE(Cfg.DrawBorders);
     ExpectDefaults(4);
@@ -165,10 +174,10 @@ TEST_F(SettingsStore, TextOfWrongTypeFailsAfterTheIntegers) {
 
 TEST_F(SettingsStore, DrawBordersTwoLoadsTrueAndSavesOne) {
     Reg.PutDword(Key, "DrawBorders", 2);
-    LoadCfg();
+    Load();
     EXPECT_TRUE(Cfg.DrawBorders);
-    SaveCfg();
-    EXPECT_TRUE(FakeDialogCalls().empty());
+    Save();
+    EXPECT_TRUE(Reports().empty());
     ExpectDword("DrawBorders", 1);
 }
 
@@ -187,12 +196,12 @@ TEST_F(SettingsStore, IntegersAreNotClamped) {
         Reg.PutDword(Key, "CoverArea", c.cover);
         Reg.PutDword(Key, "TransitionTime", c.time);
         Reg.PutDword(Key, "MovementType", c.move);
-        LoadCfg();
+        Load();
         EXPECT_EQ(Cfg.CoverArea, c.c);
         EXPECT_EQ(Cfg.TransitionTime, c.t);
         EXPECT_EQ(Cfg.MovementType, c.m);
     }
-    EXPECT_TRUE(FakeDialogCalls().empty());
+    EXPECT_TRUE(Reports().empty());
 }
 
 TEST_F(SettingsStore, ShortDwordReadsZeroExtended) {
@@ -200,8 +209,8 @@ TEST_F(SettingsStore, ShortDwordReadsZeroExtended) {
     Reg.PutValue(Key, "TransitionTime", RegDword, {0x05});
     Reg.PutValue(Key, "MovementType", RegDword, {});
     Reg.PutValue(Key, "DrawBorders", RegDword, {});
-    LoadCfg();
-    EXPECT_TRUE(FakeDialogCalls().empty());
+    Load();
+    EXPECT_TRUE(Reports().empty());
     EXPECT_EQ(Cfg.CoverArea, 0x1234);
     EXPECT_EQ(Cfg.TransitionTime, 5);
     EXPECT_EQ(Cfg.MovementType, 0);
@@ -210,7 +219,7 @@ TEST_F(SettingsStore, ShortDwordReadsZeroExtended) {
 
 TEST_F(SettingsStore, LongDwordIsAReadFailure) {
     Reg.PutValue(Key, "CoverArea", RegDword, {3, 0, 0, 0, 0, 0, 0, 0});
-    LoadCfg();
+    Load();
     ExpectDialog(ReadFailure);
     ExpectDefaults();
 }
@@ -218,33 +227,33 @@ TEST_F(SettingsStore, LongDwordIsAReadFailure) {
 TEST_F(SettingsStore, IntegerOfOtherTypesIsAReadFailure) {
     const uint32_t types[] = {RegNone, RegBinary, platform::RegDwordBigEndian, RegSz};
     for (uint32_t type : types) {
-        ResetFakeDialog();
+        Reports().clear();
         Reg.PutValue(Key, "TransitionTime", type, {3, 0, 0, 0});
-        LoadCfg();
-        EXPECT_EQ(FakeDialogCalls().size(), 1u) << "type " << type;
+        Load();
+        EXPECT_EQ(Reports().size(), 1u) << "type " << type;
         EXPECT_EQ(Cfg.TransitionTime, 2);
     }
 }
 
 TEST_F(SettingsStore, ExpandStringIsTakenLiterally) {
     Reg.PutText(Key, "TextLine1", "Hello %USERNAME% on %COMPUTERNAME%", RegExpandSz);
-    LoadCfg();
-    EXPECT_TRUE(FakeDialogCalls().empty());
+    Load();
+    EXPECT_TRUE(Reports().empty());
     EXPECT_EQ(Cfg.TextLine1, "Hello %USERNAME% on %COMPUTERNAME%");
 }
 
 TEST_F(SettingsStore, ZeroByteInsideCutsTheText) {
     Reg.PutValue(Key, "TextLine2", RegSz, {'a', 'b', 0, 'c', 'd', 0});
-    LoadCfg();
+    Load();
     EXPECT_EQ(Cfg.TextLine2, "ab");
-    EXPECT_TRUE(FakeDialogCalls().empty());
+    EXPECT_TRUE(Reports().empty());
 }
 
 TEST_F(SettingsStore, TextWithoutTerminatingZeroIsReadWhole) {
     Reg.PutValue(Key, "TextLine1", RegSz, Bytes("abc"));
     Reg.PutValue(Key, "TextLine2", RegExpandSz, Bytes("x"));
-    LoadCfg();
-    EXPECT_TRUE(FakeDialogCalls().empty());
+    Load();
+    EXPECT_TRUE(Reports().empty());
     EXPECT_EQ(Cfg.TextLine1, "abc");
     EXPECT_EQ(Cfg.TextLine2, "x");
 }
@@ -254,36 +263,36 @@ TEST_F(SettingsStore, ZeroLengthTextOfAnyTypeReadsEmpty) {
     for (uint32_t type : types) {
         Reg.PutValue(Key, "TextLine1", type, {});
         Reg.PutValue(Key, "TextLine2", type, {});
-        LoadCfg();
+        Load();
         EXPECT_EQ(Cfg.TextLine1, "") << "type " << type;
         EXPECT_EQ(Cfg.TextLine2, "") << "type " << type;
     }
-    EXPECT_TRUE(FakeDialogCalls().empty());
+    EXPECT_TRUE(Reports().empty());
 }
 
 TEST_F(SettingsStore, NonEmptyTextOfOtherTypesIsAReadFailure) {
     const uint32_t types[] = {RegNone, RegBinary, platform::RegMultiSz};
     for (uint32_t type : types) {
-        ResetFakeDialog();
+        Reports().clear();
         Reg.PutValue(Key, "TextLine1", type, Bytes(std::string("text\0", 5)));
-        LoadCfg();
-        EXPECT_EQ(FakeDialogCalls().size(), 1u) << "type " << type;
+        Load();
+        EXPECT_EQ(Reports().size(), 1u) << "type " << type;
         EXPECT_EQ(Cfg.TextLine1, DefaultLine1);
     }
 }
 
 TEST_F(SettingsStore, EmptyLineIsWrittenAsOneZeroByteAndReadsBackEmpty) {
-    LoadCfg();
+    Load();
     Cfg.TextLine1 = "";
-    SaveCfg();
+    Save();
     const TMemoryRegistry::TValue* v = Reg.FindValue(Key, "TextLine1");
     ASSERT_NE(v, nullptr);
     EXPECT_EQ(v->Type, RegSz);
     EXPECT_EQ(v->Data, std::vector<uint8_t>{0});
     Cfg.TextLine1 = "stale";
-    LoadCfg();
+    Load();
     EXPECT_EQ(Cfg.TextLine1, "");
-    EXPECT_TRUE(FakeDialogCalls().empty());
+    EXPECT_TRUE(Reports().empty());
 }
 
 TEST_F(SettingsStore, OneMebibyteTextIsReadAndWrittenWhole) {
@@ -291,12 +300,12 @@ TEST_F(SettingsStore, OneMebibyteTextIsReadAndWrittenWhole) {
     big[0] = 'A';
     big.back() = 'Z';
     Reg.PutText(Key, "TextLine2", big);
-    LoadCfg();
-    EXPECT_TRUE(FakeDialogCalls().empty());
+    Load();
+    EXPECT_TRUE(Reports().empty());
     EXPECT_EQ(Cfg.TextLine2.size(), big.size());
     EXPECT_EQ(Cfg.TextLine2, big);
     Cfg.TextLine1 = big;
-    SaveCfg();
+    Save();
     ExpectText("TextLine1", big);
 }
 
@@ -308,7 +317,7 @@ TEST_F(SettingsStore, TextThatGrowsBeforeItsDataIsReadFails) {
         text += "-longer";
         Reg.PutText(Key, "TextLine1", text);
     };
-    LoadCfg();
+    Load();
     ExpectDialog(ReadFailure);
     ExpectDefaults(4);
 }
@@ -318,8 +327,8 @@ TEST_F(SettingsStore, TextThatShrinksBeforeItsDataIsReadIsTakenAsItNowIs) {
     Reg.AfterInfoQuery = [&](const std::string& name) {
         if (name == "TextLine1") Reg.PutValue(Key, "TextLine1", RegSz, Bytes("tiny"));
     };
-    LoadCfg();
-    EXPECT_TRUE(FakeDialogCalls().empty());
+    Load();
+    EXPECT_TRUE(Reports().empty());
     EXPECT_EQ(Cfg.TextLine1, "tiny");
 }
 
@@ -327,13 +336,13 @@ TEST_F(SettingsStore, ReadOnlyKeyLoadsDefaultsSilentlyAndRefusesTheSave) {
     Reg.PutDword(Key, "CoverArea", 3);
     Reg.PutText(Key, "TextLine1", "stored");
     Reg.SetReadOnly(Key, true);
-    LoadCfg();
-    EXPECT_TRUE(FakeDialogCalls().empty());
+    Load();
+    EXPECT_TRUE(Reports().empty());
     ExpectDefaults();
 
     Cfg.CoverArea = 0;
     Cfg.TextLine1 = "from the dialog";
-    SaveCfg();
+    Save();
     ExpectDialog(WriteFailure);
     EXPECT_TRUE(Reg.WriteLog().empty());
     ASSERT_NE(Reg.FindValue(Key, "CoverArea"), nullptr);
@@ -345,34 +354,34 @@ TEST_F(SettingsStore, ReadOnlyKeyLoadsDefaultsSilentlyAndRefusesTheSave) {
 
 TEST_F(SettingsStore, KeyThatCannotBeCreated) {
     Reg.SetCreateDenied(true);
-    LoadCfg();
-    EXPECT_TRUE(FakeDialogCalls().empty());
+    Load();
+    EXPECT_TRUE(Reports().empty());
     ExpectDefaults();
     EXPECT_FALSE(Reg.KeyExists(Key));
-    SaveCfg();
+    Save();
     ExpectDialog(WriteFailure);
     EXPECT_TRUE(Reg.WriteLog().empty());
 }
 
 TEST_F(SettingsStore, NoRegistryInstalledBehavesLikeAnInaccessibleKey) {
     platform::SetRegistryApi(nullptr);
-    LoadCfg();
-    EXPECT_TRUE(FakeDialogCalls().empty());
+    Load();
+    EXPECT_TRUE(Reports().empty());
     ExpectDefaults();
-    SaveCfg();
+    Save();
     ExpectDialog(WriteFailure);
 }
 
 TEST_F(SettingsStore, VersionIsAlwaysSetAndNeverStored) {
     Reg.PutText(Key, "Version", "9.99");
-    LoadCfg();
+    Load();
     EXPECT_EQ(Cfg.Version, "1.38");
     Reg.PutText(Key, "CoverArea", "bad");
     Cfg.Version = "other";
-    LoadCfg();
+    Load();
     EXPECT_EQ(Cfg.Version, "1.38");
     Cfg.Version = "2.00";
-    SaveCfg();
+    Save();
     for (const std::string& name : Reg.WriteLog()) {
         EXPECT_NE(name, "Version");
     }
@@ -390,8 +399,8 @@ TEST_F(SettingsStore, SaveWritesSixValuesInOrderWithTheirTypes) {
     Cfg.TextLine1 = "one";
     Cfg.TextLine2 = "two";
     Cfg.KeepClearTop = 40;  // not the dialog's: never written
-    SaveCfg();
-    EXPECT_TRUE(FakeDialogCalls().empty());
+    Save();
+    EXPECT_TRUE(Reports().empty());
     const std::vector<std::string> order = {"CoverArea",   "TransitionTime", "MovementType",
                                             "DrawBorders", "TextLine1",      "TextLine2"};
     EXPECT_EQ(Reg.WriteLog(), order);
@@ -412,9 +421,9 @@ TEST_F(SettingsStore, SaveThenLoadRestoresTheSettings) {
     Cfg.DrawBorders = false;
     Cfg.TextLine1 = "Line \xE9 one";
     Cfg.TextLine2 = "";
-    SaveCfg();
-    LoadCfg();
-    EXPECT_TRUE(FakeDialogCalls().empty());
+    Save();
+    Load();
+    EXPECT_TRUE(Reports().empty());
     EXPECT_EQ(Cfg.CoverArea, 3);
     EXPECT_EQ(Cfg.TransitionTime, 1);
     EXPECT_EQ(Cfg.MovementType, 0);
@@ -429,7 +438,7 @@ TEST_F(SettingsStore, RefusedWriteStopsTheSaveAndKeepsEarlierValues) {
     Cfg.CoverArea = 2;
     Cfg.TextLine1 = "new one";
     Cfg.TextLine2 = "new two";
-    SaveCfg();
+    Save();
     ExpectDialog(WriteFailure);
     const std::vector<std::string> written = {"CoverArea", "TransitionTime", "MovementType", "DrawBorders"};
     EXPECT_EQ(Reg.WriteLog(), written);
@@ -443,11 +452,11 @@ TEST_F(SettingsStore, RefusedWriteStopsTheSaveAndKeepsEarlierValues) {
 TEST_F(SettingsStore, FailingCloseIsReportedOnce) {
     Reg.PutDword(Key, "CoverArea", 0);
     Reg.SetCloseStatus(platform::RegInvalidHandle);
-    LoadCfg();
+    Load();
     ExpectDialog(ReadFailure);
     EXPECT_EQ(Cfg.CoverArea, 0);
-    ResetFakeDialog();
-    SaveCfg();
+    Reports().clear();
+    Save();
     ExpectDialog(WriteFailure);
 }
 
@@ -455,8 +464,8 @@ TEST_F(SettingsStore, SeveralBadValuesGiveOneReport) {
     Reg.PutText(Key, "CoverArea", "x");
     Reg.PutText(Key, "TransitionTime", "x");
     Reg.PutDword(Key, "TextLine1", 1);
-    LoadCfg();
-    EXPECT_EQ(FakeDialogCalls().size(), 1u);
+    Load();
+    EXPECT_EQ(Reports().size(), 1u);
 }
 
 }  // namespace
@@ -502,12 +511,12 @@ class SettingSources : public SettingsStore, public ::testing::WithParamInterfac
 TEST_P(SettingSources, TheFirstSourceThatHasAValueWins) {
     const TSourceCase& c = GetParam();
     for (const TPut& put : c.Puts) Reg.PutValue(put.Path, put.Name, put.Type, put.Data);
-    LoadCfg();
+    Load();
     EXPECT_EQ(Cfg.CoverArea, c.CoverArea);
     EXPECT_EQ(Cfg.TextLine1, c.TextLine1);
     EXPECT_EQ(CfgSources.Of[stCoverArea], c.CoverSource);
     EXPECT_EQ(CfgSources.Of[stTextLine1], c.Line1Source);
-    EXPECT_EQ(FakeDialogCalls().size(), c.Report ? 1u : 0u);
+    EXPECT_EQ(Reports().size(), c.Report ? 1u : 0u);
     // Policy keys are opened for reading only, in the order of precedence.
     const std::vector<std::string> opens = {MachinePolicy, UserPolicy, MachineRecommended, UserRecommended};
     EXPECT_EQ(Reg.ReadOpens(), opens);
@@ -663,7 +672,7 @@ TEST_F(SettingsStore, KeptClearRowsSurviveADamagedTextAndComeFromEverySource) {
     Reg.PutText(MachinePolicy, "KeepClearTop", "90");  // refused: the user's own applies
     Reg.PutDword(MachinePolicy, "KeepClearBottom", 0xFFFFFFFFu);
     Reg.PutDword(UserRecommended, "KeepClearBottom", 30);
-    LoadCfg();
+    Load();
     ExpectDialog(ReadFailure);
     EXPECT_EQ(Cfg.CoverArea, 1);
     EXPECT_EQ(Cfg.KeepClearTop, 40);
@@ -675,22 +684,22 @@ TEST_F(SettingsStore, KeptClearRowsSurviveADamagedTextAndComeFromEverySource) {
     // Not in the dialog: an enforced strip alone shows no "managed" line.
     EXPECT_FALSE(CfgSources.AnyEnforced());
     // The watcher's quiet load: the same values, no report.
-    ResetFakeDialog();
+    Reports().clear();
     Reg.PutDword(UserPolicy, "StartAfterIdle", 900);
     EXPECT_FALSE(TryLoadCfg());
-    EXPECT_TRUE(FakeDialogCalls().empty());
+    EXPECT_TRUE(Reports().empty());
     EXPECT_EQ(Cfg.StartAfterIdle, 900);
     EXPECT_EQ(CfgSources.Of[stStartAfterIdle], TSettingSource::UserPolicy);
     EXPECT_EQ(Cfg.KeepClearTop, 40);
 }
 
 TEST_F(SettingsStore, TheWatchersIdleTimeDefaultsToTenMinutesAndIsNeverWritten) {
-    LoadCfg();
+    Load();
     EXPECT_EQ(Cfg.StartAfterIdle, 600);
     Reg.PutDword(MachineRecommended, "StartAfterIdle", 120);
-    LoadCfg();
+    Load();
     EXPECT_EQ(Cfg.StartAfterIdle, 120);
-    SaveCfg();
+    Save();
     EXPECT_EQ(Reg.FindValue(Key, "StartAfterIdle"), nullptr);
 }
 
@@ -700,10 +709,10 @@ TEST_F(SettingsStore, SavingLeavesOutEnforcedAndUntouchedRecommendedSettings) {
     Reg.PutDword(UserPolicy, "DrawBorders", 0);
     Reg.PutText(MachineRecommended, "TextLine1", "recommended");
     Reg.PutDword(UserRecommended, "MovementType", 0);
-    LoadCfg();
+    Load();
     CfgSources.Of[stMovementType] = TSettingSource::Own;  // as the dialog marks a changed recommendation
-    SaveCfg();
-    EXPECT_TRUE(FakeDialogCalls().empty());
+    Save();
+    EXPECT_TRUE(Reports().empty());
     EXPECT_EQ(Reg.WriteLog(), (std::vector<std::string>{"TransitionTime", "MovementType", "TextLine2"}));
     ExpectDword("CoverArea", 2);  // the user's own value of an enforced setting stays
     ExpectDword("MovementType", 0);
