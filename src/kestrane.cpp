@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "platform/display.h"
+#include "platform/clock.h"
+#include "platform/hostWindows.h"
 #include "platform/numeric.h"
 #include "platform/preview.h"
 #include "platform/process.h"
 #include "platform/session.h"
-#include "platform/system.h"
 #include "platform/stdControls.h"
 #include "platform/win/winRegistry.h"
 #include "platform/toolkit.h"

@@ -4,7 +4,8 @@
 #include <vector>
 
 #include "makerContact.h"
-#include "platform/display.h"
+#include "platform/hostWindows.h"
+#include "platform/monitors.h"
 #include "platform/messages.h"
 #include "platform/sharedMemory.h"
 #include "platform/shell.h"

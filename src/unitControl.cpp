@@ -1,7 +1,7 @@
 #include "src/unitControl.h"
 
 #include "platform/control.h"
-#include "platform/system.h"
+#include "platform/process.h"
 #include "src/controlLogic.h"
 #include "src/unitParams.h"
 

@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/monitors.h"
 #include "platform/shell.h"
-#include "platform/shellOpen.h"
 #include "platform/stdControls.h"
 #include "platform/toolkit.h"
 #include "src/dialogLayout.h"
@@ -129,7 +129,9 @@ void TbtnAnswer::btnAnswerKeyPress(tk::TComponent*, char& key) {
     if (key == EscapeKey && DialogForm != nullptr) DialogForm->SetModalResult(ModalCancel);
 }
 
-void TbtnAnswer::btnHelpClick(tk::TComponent*) { platform::ShellOpen("HH.exe", HelpPath, HelpFolderOf(HelpPath)); }
+void TbtnAnswer::btnHelpClick(tk::TComponent*) {
+    platform::ShellOpen(nullptr, "HH.exe", HelpPath, HelpFolderOf(HelpPath), platform::kShowRestored);
+}
 
 int32_t AnswerDlgHelp(std::string Title, std::string Msg, std::vector<std::string> Buttons, uint8_t IconKind,
                       bool SystemMenu, int32_t HelpButton, std::string HelpFile) {

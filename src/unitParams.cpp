@@ -1,6 +1,7 @@
 #include "src/unitParams.h"
 
-#include "platform/system.h"
+#include "platform/hostWindows.h"
+#include "platform/process.h"
 
 std::string Mode;
 uint32_t TargetWnd = 0;

@@ -6,9 +6,10 @@
 #include <memory>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/control.h"
-#include "platform/display.h"
 #include "platform/keyboardGuard.h"
+#include "platform/monitors.h"
 #include "platform/toolkit.h"
 #include "platform/watchdog.h"
 #include "src/bandMotion.h"

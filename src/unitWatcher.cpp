@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/control.h"
-#include "platform/display.h"
+#include "platform/clock.h"
 #include "platform/session.h"
 #include "src/unitCheckPrevious.h"
 #include "src/unitRegistry.h"

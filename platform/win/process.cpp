@@ -38,4 +38,29 @@ void MakeToolWindow(tk::Hwnd applicationWindow, bool activate) {
     ShowWindow(applicationWindow, activate ? SW_SHOW : SW_SHOWNA);
 }
 
+void ExitProcessNow(uint32_t exitCode) { ExitProcess(exitCode); }
+
+std::string CommandLineText() {
+    const char* line = GetCommandLineA();
+    return line != nullptr ? std::string(line) : std::string();
+}
+
+void WriteToCaller(const std::string& text) {
+    DWORD written = 0;
+    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    if (error != nullptr && error != INVALID_HANDLE_VALUE &&
+        WriteFile(error, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
+        return;
+    }
+    // A program of the windows subsystem has no console of its own.
+    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    HANDLE console =
+        CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (console != INVALID_HANDLE_VALUE) {
+        WriteFile(console, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        CloseHandle(console);
+    }
+    FreeConsole();
+}
+
 }  // namespace platform

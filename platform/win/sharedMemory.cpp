@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "platform/display.h"
+#include "platform/hostWindows.h"
 #include "platform/win/gdiHandles.h"
 #include "platform/win/winInternal.h"
 

@@ -1,6 +1,7 @@
 #include "tests/support/fakeSystem.h"
 
-#include "platform/system.h"
+#include "platform/hostWindows.h"
+#include "platform/process.h"
 
 namespace {
 
