@@ -192,6 +192,11 @@ public:
 
 protected:
     void AttachHandle(Hwnd handle);
+    // Makes the window of a stored control that takes part in Tab navigation:
+    // at its stored place on the form, in its stored tab order (its box's
+    // first), stacked as stored. The window is extraHeight higher than stored.
+    void CreateStoredWindow(const TLayoutItem& item, uint32_t exStyle, const char* className, const std::string& text,
+                            uint32_t style, int32_t extraHeight = 0);
     int32_t tabOrder_ = 0;
     bool tabStop_ = false;
     Hwnd handle_ = nullptr;

@@ -54,21 +54,8 @@ TJvSpinEdit::~TJvSpinEdit() {
 }
 
 void TJvSpinEdit::Load(const TLayoutItem& item) {
-    if (!item.Parent.empty()) {
-        if (auto* box = dynamic_cast<tk::TWinControl*>(Owner()->FindComponent(item.Parent))) {
-            ContainerTabOrder = box->TabOrder();
-        }
-    }
-    TRect bounds = tk::ControlBoundsInForm(Owner(), item);
-    tabOrder_ = item.Int("tabOrder", 0);
-    tabStop_ = true;
     EnsureSpinClass();
-    HWND field = CreateWindowExA(WS_EX_CLIENTEDGE, kSpinClass, "",
-                                 WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, bounds.Left,
-                                 bounds.Top, bounds.Width(), bounds.Height(), Owner()->Handle(), nullptr,
-                                 tk::Application.Instance(), nullptr);
-    AttachHandle(field);
-    tk::StackStoredControl(Owner(), item, this);
+    CreateStoredWindow(item, WS_EX_CLIENTEDGE, kSpinClass, "", WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
     edit_ = CreateWindowExA(0, "EDIT", model_.Text().c_str(), WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 1, 1,
                             handle_, nullptr, tk::Application.Instance(), nullptr);
     if (edit_ == nullptr) throw std::runtime_error(win::LastErrorText());

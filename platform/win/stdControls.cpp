@@ -73,6 +73,19 @@ void StackStoredControl(TForm* form, const TLayoutItem& item, TWinControl* contr
     }
 }
 
+void TWinControl::CreateStoredWindow(const TLayoutItem& item, uint32_t exStyle, const char* className,
+                                     const std::string& text, uint32_t style, int32_t extraHeight) {
+    ContainerTabOrder = ContainerTabOrderOf(Owner(), item);
+    const TRect b = ControlBoundsInForm(Owner(), item);
+    tabOrder_ = item.Int("tabOrder", 0);
+    tabStop_ = true;
+    HWND handle = CreateWindowExA(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, b.Left,
+                                  b.Top, b.Width(), b.Height() + extraHeight, ContainerOf(Owner()), nullptr,
+                                  Application.Instance(), nullptr);
+    AttachHandle(handle);
+    StackStoredControl(Owner(), item, this);
+}
+
 TWinControl* FocusedControl(const TForm* form) {
     HWND focus = GetFocus();
     if (focus == nullptr) return nullptr;
@@ -291,16 +304,7 @@ char TButton::Accelerator() const { return CaptionAccelerator(caption_); }
 // ---- TEdit ----
 
 void TEdit::Load(const TLayoutItem& item) {
-    ContainerTabOrder = ContainerTabOrderOf(Owner(), item);
-    TRect b = ControlBoundsInForm(Owner(), item);
-    tabOrder_ = item.Int("tabOrder", 0);
-    tabStop_ = true;
-    HWND handle =
-        CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", item.Text("text", "").c_str(),
-                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | ES_AUTOHSCROLL, b.Left, b.Top, b.Width(),
-                        b.Height(), ContainerOf(Owner()), nullptr, Application.Instance(), nullptr);
-    AttachHandle(handle);
-    StackStoredControl(Owner(), item, this);
+    CreateStoredWindow(item, WS_EX_CLIENTEDGE, "EDIT", item.Text("text", ""), WS_CLIPSIBLINGS | ES_AUTOHSCROLL);
     if (item.Find("maxLength") != nullptr) SetMaxLength(item.Int("maxLength", 0));
     OnChange = Owner()->NotifyHandler(item.Text("onChange", ""));
     OnKeyPress = Owner()->KeyHandler(item.Text("onKeyPress", ""));
@@ -337,17 +341,8 @@ bool TEdit::WindowMessage(uint32_t msg, uint64_t wParam, int64_t lParam, int64_t
 // ---- TComboBox ----
 
 void TComboBox::Load(const TLayoutItem& item) {
-    ContainerTabOrder = ContainerTabOrderOf(Owner(), item);
-    TRect b = ControlBoundsInForm(Owner(), item);
-    tabOrder_ = item.Int("tabOrder", 0);
-    tabStop_ = true;
     // The drop-down part needs room below the edit line.
-    HWND handle = CreateWindowExA(0, "COMBOBOX", "",
-                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | WS_VSCROLL | CBS_DROPDOWNLIST,
-                                  b.Left, b.Top, b.Width(), b.Height() + Owner()->Scale(120), ContainerOf(Owner()),
-                                  nullptr, Application.Instance(), nullptr);
-    AttachHandle(handle);
-    StackStoredControl(Owner(), item, this);
+    CreateStoredWindow(item, 0, "COMBOBOX", "", WS_CLIPSIBLINGS | WS_VSCROLL | CBS_DROPDOWNLIST, Owner()->Scale(120));
     std::string items = item.Text("items", "");
     size_t start = 0;
     while (!items.empty() && start <= items.size()) {
@@ -376,16 +371,8 @@ void TComboBox::Command(uint32_t notifyCode) {
 // ---- TCheckBox ----
 
 void TCheckBox::Load(const TLayoutItem& item) {
-    ContainerTabOrder = ContainerTabOrderOf(Owner(), item);
-    TRect b = ControlBoundsInForm(Owner(), item);
-    tabOrder_ = item.Int("tabOrder", 0);
-    tabStop_ = true;
     caption_ = item.Text("caption", "");
-    HWND handle = CreateWindowExA(
-        0, "BUTTON", caption_.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | BS_AUTOCHECKBOX, b.Left,
-        b.Top, b.Width(), b.Height(), ContainerOf(Owner()), nullptr, Application.Instance(), nullptr);
-    AttachHandle(handle);
-    StackStoredControl(Owner(), item, this);
+    CreateStoredWindow(item, 0, "BUTTON", caption_, WS_CLIPSIBLINGS | BS_AUTOCHECKBOX);
     OnClick = Owner()->NotifyHandler(item.Text("onClick", ""));
     OnKeyPress = Owner()->KeyHandler(item.Text("onKeyPress", ""));
 }
