@@ -79,6 +79,13 @@ set_monitors() {
   done
 }
 
+# A virtual display and a Wine server of the script's own, both ended when
+# the script ends, however it ends.
+own_display_and_wine() {
+  export KESTRANE_OWN_DISPLAY=1
+  trap 'wineserver -k 2>/dev/null || true; stop_display' EXIT
+}
+
 stop_display() {
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
   XVFB_PID=""

@@ -7,14 +7,8 @@
 # build/win64. Exits non-zero when a test fails.
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib/common.sh"
-export KESTRANE_OWN_DISPLAY=1
+own_display_and_wine
 export WINEPREFIX="$BUILD/wineprefix-desktop"
-
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  stop_display
-}
-trap cleanup EXIT
 
 ensure_display 1920x1080x24
 xsetroot -solid '#3a6ea5'

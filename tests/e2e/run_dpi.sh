@@ -4,13 +4,7 @@
 # the Windows build in build/win64. Exits non-zero when a test fails.
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib/common.sh"
-export KESTRANE_OWN_DISPLAY=1
-
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  stop_display
-}
-trap cleanup EXIT
+own_display_and_wine
 
 passed=0
 failed=0
@@ -38,7 +32,9 @@ for dpi in ${KESTRANE_DPIS:-120 144}; do
     convert "$BUILD/win64/config-dialog-144.bmp" "$BUILD/config-dialog-150.png" && \
       log "screenshot: $BUILD/config-dialog-150.png (docs/ keeps a copy)"
   fi
-  cleanup
+  # The next DPI gets a display and a Wine server of its own.
+  wineserver -k 2>/dev/null || true
+  stop_display
 done
 echo "dpi: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

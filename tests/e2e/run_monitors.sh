@@ -8,14 +8,8 @@
 # when a test fails.
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib/common.sh"
-export KESTRANE_OWN_DISPLAY=1
+own_display_and_wine
 export WINEPREFIX="$BUILD/wineprefix-monitors"
-
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  stop_display
-}
-trap cleanup EXIT
 
 # name | framebuffer | X monitors (WxH+X+Y, the primary first) | the same in Windows' coordinates (left,top,right,bottom)
 LAYOUTS=(
