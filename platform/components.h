@@ -58,6 +58,8 @@ public:
     TForm* Owner() const { return owner_; }
     // Applies stored properties; called once after construction.
     virtual void Load(const TLayoutItem& item);
+    // The form's WM_TIMER with id: true when the timer is this component's.
+    virtual bool TimerMessage(uintptr_t) { return false; }
 
 private:
     TForm* owner_;
@@ -151,11 +153,10 @@ public:
     uint32_t Interval() const { return interval_; }
     void SetInterval(uint32_t milliseconds);
     TNotifyEvent OnTimer;
-    // Called by the form when its WM_TIMER for this timer arrives.
-    void Tick();
-    uintptr_t Id() const { return id_; }
+    bool TimerMessage(uintptr_t id) override;
 
 private:
+    void Tick();
     void Update();
     bool enabled_ = true;
     uint32_t interval_ = 1000;

@@ -29,8 +29,11 @@ public:
     void Draw(Hdc dc, const TRect& dest, bool transparent) const;
 
 private:
-    TBitmapPicture() = default;
-    void* bitmap_ = nullptr;
+    TBitmapPicture();
+    // The bitmap and a memory DC that holds it selected for the picture's
+    // life: a jump draws the logo without making a DC for it.
+    struct TSource;
+    std::unique_ptr<TSource> source_;
     int32_t width_ = 0, height_ = 0;
     uint32_t transparentColor_ = 0;
 };
@@ -69,6 +72,8 @@ public:
     TCanvas(const TCanvas&) = delete;
     TCanvas& operator=(const TCanvas&) = delete;
     Hdc Dc() const { return dc_; }
+    // Whether any of rect lies within the area being painted.
+    bool Visible(const TRect& rect) const;
     void FillRect(const TRect& rect, uint32_t colorRef);
     // A solid one-pixel line from (x0, y) up to, not including, (x1, y).
     void HorizontalLine(int32_t x0, int32_t x1, int32_t y, uint32_t colorRef);

@@ -146,9 +146,12 @@ private:
     void DestroyPieceWindows(size_t keep);
     friend int64_t PieceWindowProc(TForm& form, Hwnd window, uint32_t msg, uint64_t wParam, int64_t lParam);
     // The visible single-pass opaque graphic that covers area, if any.
-    const TGraphicControl* SinglePassCover(const TRect& area) const;
+    TGraphicControl* SinglePassCover(const TRect& area) const;
     // Paints area off-screen first, then copies it to dc.
     void PaintComposed(Hdc dc, const TRect& area);
+    // The kept off-screen DC, holding a bitmap of at least width x height
+    // compatible with dc; nullptr when none can be made.
+    Hdc CompositionDc(Hdc dc, int32_t width, int32_t height);
     void PaintTo(Hdc dc, const TRect& clip);
 
     std::string layoutResource_;
@@ -173,6 +176,8 @@ private:
         int32_t OriginX, OriginY;
     };
     std::vector<TPieceWindow> pieces_;
+    struct TComposition;
+    std::unique_ptr<TComposition> composition_;
     // The own window is hidden because the picture had no piece to show.
     bool hiddenForNoPieces_ = false;
     std::vector<std::unique_ptr<TComponent>> components_;

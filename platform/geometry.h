@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/numeric.h"
 
@@ -28,3 +29,6 @@ struct TSize {
     int32_t Width = 0, Height = 0;
     bool operator==(const TSize&) const = default;
 };
+
+// What is left of from without holes: disjoint rectangles, none empty.
+std::vector<TRect> SubtractRects(const TRect& from, const std::vector<TRect>& holes);

@@ -247,7 +247,9 @@ void TfrmSaver::PaintPicture(tk::Hdc dc, const TRect& clip, int32_t originX, int
         // A jump repaints only where the logo was and is: a text line it does
         // not touch is not drawn, not even clipped, as text costs the most.
         const TRect& cell = textCells_[i];
-        if (cell.Right <= clip.Left || cell.Left >= clip.Right || cell.Bottom <= clip.Top || cell.Top >= clip.Bottom) {
+        if (cell.Right <= clip.Left || cell.Left >= clip.Right || cell.Bottom <= clip.Top || cell.Top >= clip.Bottom ||
+            !canvas.Visible(
+                TRect{originX + cell.Left, originY + cell.Top, originX + cell.Right, originY + cell.Bottom})) {
             continue;
         }
         canvas.TextOutOpaque(originX + cell.Left, originY + cell.Top, lines[i].substr(0, visible), textFont_, kWhite,
@@ -288,8 +290,7 @@ void TfrmSaver::tmrMoveTimer(tk::TComponent*) {
         } else {
             MoveTopMost(place.Top);
         }
-        imgLogo->SetLeft(place.LogoLeft);
-        imgLogo->SetTop(place.LogoTop);
+        imgLogo->SetBounds(place.LogoLeft, place.LogoTop, imgLogo->Width(), imgLogo->Height());
         if (keepsClear_) Invalidate();
         Update();
         if (keepsClear_ && Showing()) BringToTopMost();
@@ -311,8 +312,8 @@ void TfrmSaver::tmrMoveTimer(tk::TComponent*) {
     }
     tk::TForm::MoveTogether(windows);
     for (size_t i = 0; i < bands.size(); ++i) {
-        bands[i]->imgLogo->SetLeft(places[i].LogoLeft);
-        bands[i]->imgLogo->SetTop(places[i].LogoTop);
+        bands[i]->imgLogo->SetBounds(places[i].LogoLeft, places[i].LogoTop, bands[i]->imgLogo->Width(),
+                                     bands[i]->imgLogo->Height());
         bands[i]->Invalidate();
         bands[i]->Update();
         if (bands[i]->Showing()) bands[i]->BringToTopMost();
@@ -383,7 +384,9 @@ void TfrmSaver::ApplicationMessage(tk::TMessage& msg, bool&) {
         }
         return;
     }
-    if (ClassifyQueuedMessage(msg.Message, static_cast<uint64_t>(msg.LParam), Left(), Top(), StartPosX, StartPosY) ==
+    // Mouse moves were judged above, so the band's place is not asked for:
+    // this runs for every message, ten timer messages a second.
+    if (ClassifyQueuedMessage(msg.Message, static_cast<uint64_t>(msg.LParam), 0, 0, StartPosX, StartPosY) ==
         THookVerdict::Close) {
         Dismiss();
     }

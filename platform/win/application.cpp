@@ -132,7 +132,9 @@ void TApplication::HandleMessage(MSG& msg) {
         }
     }
     if (handled) return;
-    if (TForm* form = FormOfWindow(msg.hwnd)) {
+    // Only keys are dialog keys; the rest need no look for their form.
+    const bool key = msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST;
+    if (TForm* form = key ? FormOfWindow(msg.hwnd) : nullptr) {
         bool consumed = false;
         try {
             consumed = form->DialogKey(queued);

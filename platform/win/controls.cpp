@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/toolkit.h"
 #include "platform/win/gdiHandles.h"
@@ -125,6 +126,12 @@ void TTimer::Update() {
     }
 }
 
+bool TTimer::TimerMessage(uintptr_t id) {
+    if (id != id_) return false;
+    Tick();
+    return true;
+}
+
 void TTimer::Tick() {
     if (enabled_ && OnTimer) OnTimer(this);
 }
@@ -168,45 +175,112 @@ bool TWinControl::WindowMessage(uint32_t msg, uint64_t wParam, int64_t, int64_t&
     return false;
 }
 
+namespace {
+
+// A bitmap held selected in a memory DC for as long as both live.
+struct TSelectedBitmap {
+    win::Bitmap Bitmap;
+    win::MemoryDc Dc;
+    std::optional<win::SelectedObject> Selected;
+    TSelectedBitmap(HBITMAP bitmap, HDC reference) : Bitmap(bitmap), Dc(reference) {
+        if (Dc && Bitmap) Selected.emplace(Dc.Get(), Bitmap.Get());
+    }
+    explicit operator bool() const { return Selected.has_value(); }
+};
+
+// A 32-bit top-down bitmap whose pixels the program writes directly.
+HBITMAP CreatePixels(HDC reference, int32_t width, int32_t height, uint32_t*& bits) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* pixels = nullptr;
+    HBITMAP bitmap = CreateDIBSection(reference, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+    bits = static_cast<uint32_t*>(pixels);
+    return bits != nullptr ? bitmap : nullptr;
+}
+
+}  // namespace
+
+// The bitmap, and for drawing it at its own size without its transparent
+// colour: the picture with black there, and a mask white there and black
+// elsewhere. ANDing the mask and ORing the picture costs two plain copies,
+// where a transparent blit makes its masks afresh at every call.
+struct TBitmapPicture::TSource {
+    TSelectedBitmap Picture;
+    std::optional<TSelectedBitmap> Opaque, Mask;
+    TSource(HBITMAP bitmap, HDC reference) : Picture(bitmap, reference) {}
+};
+
+TBitmapPicture::TBitmapPicture() = default;
+TBitmapPicture::~TBitmapPicture() = default;
+
 std::unique_ptr<TBitmapPicture> TBitmapPicture::FromResource(const std::string& name) {
     HBITMAP bitmap = static_cast<HBITMAP>(
         LoadImageA(GetModuleHandleA(nullptr), name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (bitmap == nullptr) throw std::runtime_error("Bitmap resource " + name + " missing: " + win::LastErrorText());
     std::unique_ptr<TBitmapPicture> picture(new TBitmapPicture());
-    picture->bitmap_ = bitmap;
+    win::WindowDc screen(nullptr);
+    picture->source_ = std::make_unique<TSource>(bitmap, screen.Get());
+    TSource& source = *picture->source_;
+    if (!source.Picture) throw std::runtime_error("Bitmap resource " + name + ": " + win::LastErrorText());
     BITMAP info{};
     GetObjectA(bitmap, sizeof(info), &info);
     picture->width_ = info.bmWidth;
     picture->height_ = info.bmHeight;
-    win::WindowDc screen(nullptr);
-    win::MemoryDc memory(screen.Get());
-    if (memory) {
-        win::SelectedObject selected(memory.Get(), bitmap);
-        picture->transparentColor_ = GetPixel(memory.Get(), 0, info.bmHeight - 1);
+    const COLORREF transparent = GetPixel(source.Picture.Dc.Get(), 0, info.bmHeight - 1);
+    picture->transparentColor_ = transparent;
+
+    uint32_t* opaqueBits = nullptr;
+    uint32_t* maskBits = nullptr;
+    source.Opaque.emplace(CreatePixels(screen.Get(), info.bmWidth, info.bmHeight, opaqueBits), screen.Get());
+    source.Mask.emplace(CreatePixels(screen.Get(), info.bmWidth, info.bmHeight, maskBits), screen.Get());
+    if (!*source.Opaque || !*source.Mask) {
+        // Drawn with a transparent blit instead.
+        source.Opaque.reset();
+        source.Mask.reset();
+        return picture;
+    }
+    BitBlt(source.Opaque->Dc.Get(), 0, 0, info.bmWidth, info.bmHeight, source.Picture.Dc.Get(), 0, 0, SRCCOPY);
+    GdiFlush();
+    const uint32_t key = (static_cast<uint32_t>(GetRValue(transparent)) << 16) |
+                         (static_cast<uint32_t>(GetGValue(transparent)) << 8) | GetBValue(transparent);
+    const size_t count = static_cast<size_t>(info.bmWidth) * static_cast<size_t>(info.bmHeight);
+    for (size_t i = 0; i < count; ++i) {
+        const bool clear = (opaqueBits[i] & 0xFFFFFFu) == key;
+        if (clear) opaqueBits[i] = 0;
+        maskBits[i] = clear ? 0xFFFFFFu : 0;
     }
     return picture;
 }
 
-TBitmapPicture::~TBitmapPicture() {
-    if (bitmap_ != nullptr) DeleteObject(static_cast<HBITMAP>(bitmap_));
-}
-
 void TBitmapPicture::Draw(Hdc dc, const TRect& dest, bool transparent) const {
     if (dest.Width() <= 0 || dest.Height() <= 0) return;
-    win::MemoryDc memory(dc);
-    if (!memory) return;
-    win::SelectedObject selected(memory.Get(), static_cast<HBITMAP>(bitmap_));
-    if (transparent) {
-        GdiTransparentBlt(dc, dest.Left, dest.Top, dest.Width(), dest.Height(), memory.Get(), 0, 0, width_, height_,
-                          transparentColor_);
-    } else {
+    HDC picture = source_->Picture.Dc.Get();
+    if (!transparent) {
         SetStretchBltMode(dc, COLORONCOLOR);
-        StretchBlt(dc, dest.Left, dest.Top, dest.Width(), dest.Height(), memory.Get(), 0, 0, width_, height_, SRCCOPY);
+        StretchBlt(dc, dest.Left, dest.Top, dest.Width(), dest.Height(), picture, 0, 0, width_, height_, SRCCOPY);
+        return;
     }
+    if (source_->Mask && dest.Width() == width_ && dest.Height() == height_) {
+        BitBlt(dc, dest.Left, dest.Top, width_, height_, source_->Mask->Dc.Get(), 0, 0, SRCAND);
+        BitBlt(dc, dest.Left, dest.Top, width_, height_, source_->Opaque->Dc.Get(), 0, 0, SRCPAINT);
+        return;
+    }
+    GdiTransparentBlt(dc, dest.Left, dest.Top, dest.Width(), dest.Height(), picture, 0, 0, width_, height_,
+                      transparentColor_);
 }
 
 TCanvas::TCanvas(Hdc dc, int32_t dpi) : dc_(dc), dpi_(dpi) {}
 TCanvas::~TCanvas() = default;
+
+bool TCanvas::Visible(const TRect& rect) const {
+    const RECT r = win::ToRect(rect);
+    return RectVisible(dc_, &r) != FALSE;
+}
 
 void TCanvas::FillRect(const TRect& rect, uint32_t colorRef) {
     win::Brush brush(CreateSolidBrush(colorRef));

@@ -254,6 +254,8 @@ bool TForm::FormMessage(uint32_t, uint64_t, int64_t, int64_t&) { return false; }
 
 int64_t TForm::WindowProc(uint32_t msg, uint64_t wParam, int64_t lParam) {
     int64_t result = 0;
+    // A new display may want another format of off-screen bitmap.
+    if (msg == WM_DISPLAYCHANGE) composition_.reset();
     if (FormMessage(msg, wParam, lParam, result)) return result;
     switch (msg) {
         case WM_PAINT: OnPaint(); return 0;
@@ -266,10 +268,7 @@ int64_t TForm::WindowProc(uint32_t msg, uint64_t wParam, int64_t lParam) {
         case WM_ERASEBKGND: return 1;  // painting covers the whole client area
         case WM_TIMER:
             for (const auto& component : components_) {
-                if (auto* timer = dynamic_cast<TTimer*>(component.get()); timer != nullptr && timer->Id() == wParam) {
-                    timer->Tick();
-                    return 0;
-                }
+                if (component->TimerMessage(wParam)) return 0;
             }
             break;
         case WM_CLOSE: Close(); return 0;

@@ -65,8 +65,8 @@ bool Intersect(const TRect& a, const TRect& b, TRect& out) {
 
 }  // namespace
 
-const TGraphicControl* TForm::SinglePassCover(const TRect& area) const {
-    for (const TGraphicControl* control : graphics_) {
+TGraphicControl* TForm::SinglePassCover(const TRect& area) const {
+    for (TGraphicControl* control : graphics_) {
         const TRect& b = control->Bounds();
         if (control->Visible() && control->Opaque() && control->SinglePass() && b.Left <= area.Left &&
             b.Top <= area.Top && b.Right >= area.Right && b.Bottom >= area.Bottom) {
@@ -76,25 +76,48 @@ const TGraphicControl* TForm::SinglePassCover(const TRect& area) const {
     return nullptr;
 }
 
+Hdc TForm::CompositionDc(Hdc dc, int32_t width, int32_t height) {
+    if (composition_ && composition_->Width >= width && composition_->Height >= height) {
+        return composition_->Dc.Get();
+    }
+    // Grown to the largest tile asked for, within the size of one tile.
+    if (composition_) {
+        const int32_t wider = std::max(width, composition_->Width);
+        const int32_t higher = std::max(height, composition_->Height);
+        if (static_cast<int64_t>(wider) * higher <= kTilePixels) {
+            width = wider;
+            height = higher;
+        }
+    }
+    composition_.reset();
+    auto next = std::make_unique<TComposition>(dc);
+    if (!next->Dc) return nullptr;
+    next->Bitmap.Reset(CreateCompatibleBitmap(dc, width, height));
+    if (!next->Bitmap) return nullptr;
+    next->Selected.emplace(next->Dc.Get(), next->Bitmap.Get());
+    next->Width = width;
+    next->Height = height;
+    composition_ = std::move(next);
+    return composition_->Dc.Get();
+}
+
 void TForm::PaintComposed(Hdc dc, const TRect& area) {
     // Compose tile by tile off-screen, then copy: each screen pixel is
     // written once, with its final colour.
     int32_t tileWidth = std::min(area.Width(), kTileMaxWidth);
     int32_t tileHeight = std::max<int32_t>(1, std::min(area.Height(), kTilePixels / tileWidth));
-    win::MemoryDc memory(dc);
-    win::Bitmap bitmap(CreateCompatibleBitmap(dc, tileWidth, tileHeight));
-    if (!memory || !bitmap) {
+    HDC memory = CompositionDc(dc, tileWidth, tileHeight);
+    if (memory == nullptr) {
         PaintTo(dc, area);
         return;
     }
-    win::SelectedObject selected(memory.Get(), bitmap.Get());
     for (int32_t y = area.Top; y < area.Bottom; y += tileHeight) {
         for (int32_t x = area.Left; x < area.Right; x += tileWidth) {
             TRect tile{x, y, std::min(x + tileWidth, area.Right), std::min(y + tileHeight, area.Bottom)};
-            SetViewportOrgEx(memory.Get(), -tile.Left, -tile.Top, nullptr);
-            PaintTo(memory.Get(), tile);
-            SetViewportOrgEx(memory.Get(), 0, 0, nullptr);
-            BitBlt(dc, tile.Left, tile.Top, tile.Width(), tile.Height(), memory.Get(), 0, 0, SRCCOPY);
+            SetViewportOrgEx(memory, -tile.Left, -tile.Top, nullptr);
+            PaintTo(memory, tile);
+            SetViewportOrgEx(memory, 0, 0, nullptr);
+            BitBlt(dc, tile.Left, tile.Top, tile.Width(), tile.Height(), memory, 0, 0, SRCCOPY);
         }
     }
 }
@@ -118,7 +141,7 @@ void TForm::PaintWindowArea(Hdc dc, const TRect& clientArea, int32_t originX, in
         PaintTo(dc, area);
         return;
     }
-    const TGraphicControl* cover = SinglePassCover(area);
+    TGraphicControl* cover = SinglePassCover(area);
     if (cover == nullptr) {
         PaintComposed(dc, area);
         return;
@@ -126,21 +149,25 @@ void TForm::PaintWindowArea(Hdc dc, const TRect& clientArea, int32_t originX, in
     // Straight to the screen where only the cover paints, each pixel once;
     // off-screen where it paints in layers or another graphic lies over it.
     // Copying a whole band through memory at every jump costs far more.
+    // Only layers the update region meets: a jump's region is where the logo
+    // was and is, and the box around the two may take in text it never touches.
     std::vector<TRect> layered;
-    TRect part;
+    auto addLayered = [&](const TRect& r) {
+        TRect part;
+        if (!Intersect(r, area, part)) return;
+        const RECT visible = win::ToRect(part);
+        if (RectVisible(dc, &visible)) layered.push_back(part);
+    };
     for (const TRect& a : cover->LayeredAreas()) {
-        const TRect inForm{a.Left + cover->Left(), a.Top + cover->Top(), a.Right + cover->Left(),
-                           a.Bottom + cover->Top()};
-        if (Intersect(inForm, area, part)) layered.push_back(part);
+        addLayered(
+            TRect{a.Left + cover->Left(), a.Top + cover->Top(), a.Right + cover->Left(), a.Bottom + cover->Top()});
     }
     for (const TGraphicControl* control : graphics_) {
-        if (control != cover && control->Visible() && Intersect(control->Bounds(), area, part)) layered.push_back(part);
+        if (control != cover && control->Visible()) addLayered(control->Bounds());
     }
-    {
-        win::SavedDc saved(dc);
-        for (const TRect& r : layered) ExcludeClipRect(dc, r.Left, r.Top, r.Right, r.Bottom);
-        PaintTo(dc, area);
-    }
+    // Whatever else the update region meets lies in the layered parts: the
+    // cover paints the rest piece by piece, which costs less than a clip.
+    for (const TRect& r : SubtractRects(area, layered)) cover->Paint(dc, r);
     for (const TRect& r : layered) PaintComposed(dc, r);
 }
 
