@@ -22,6 +22,8 @@ public:
     virtual ~TWatchdogRules() = default;
     // Whether the next check needs a look at the cursor and the band.
     virtual bool NeedsLook(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs) const = 0;
+    // How long the thread may sleep before the next check (at least 1 ms).
+    virtual int64_t NextCheckInMs(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs) const = 0;
     // Whether the process must end now; look is given when NeedsLook said so.
     virtual bool EndsProcess(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs, const TWatchdogLook* look) = 0;
     // A new place to compare the cursor against.

@@ -1,5 +1,7 @@
 #include "src/watchdogLogic.h"
 
+#include <algorithm>
+
 #include "src/bandMotion.h"
 
 TWatchdog::TWatchdog(int32_t startX, int32_t startY, TWatchdogConfig config)
@@ -11,6 +13,12 @@ bool TWatchdog::Silent(int64_t nowMs, int64_t heartbeatMs) const {
 
 bool TWatchdog::NeedsLook(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs) const {
     return triggered_ || movedAtMs != 0 || nowMs - heartbeatMs >= config_.StaleMs;
+}
+
+int64_t TWatchdog::NextCheckInMs(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs) const {
+    int64_t wait = NeedsLook(nowMs, heartbeatMs, movedAtMs) ? config_.WatchMs : config_.RestMs;
+    if (triggered_) wait = std::min(wait, triggeredAtMs_ + config_.GraceMs - nowMs);
+    return std::max<int64_t>(wait, 1);
 }
 
 TWatchdogAction TWatchdog::Check(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs, const TWatchdogLook* look) {

@@ -13,6 +13,8 @@ struct TWatchdogConfig {
     int64_t UnresponsiveMs = 2000;  // no heartbeat for this long counts as hung
     int64_t GraceMs = 500;          // the ordinary dismissal gets this long first
     int64_t StaleMs = 300;          // a heartbeat this old: look at the cursor ourselves
+    int64_t RestMs = 500;           // between checks while all is well
+    int64_t WatchMs = 100;          // between looks once something is amiss
 };
 
 enum class TWatchdogAction { Nothing, EndProcess };
@@ -22,6 +24,10 @@ public:
     TWatchdog(int32_t startX, int32_t startY, TWatchdogConfig config = {});
     // Whether the next check needs a look at the cursor and the band.
     bool NeedsLook(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs) const override;
+    // All well, the thread sleeps long: each wake costs as much as a poll of
+    // the band. A stale heartbeat or a reported move is followed closely, and
+    // a watch is judged the moment its grace ends.
+    int64_t NextCheckInMs(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs) const override;
     // One check. look is required when NeedsLook said so, ignored otherwise.
     // A watch starts when the operator moved or the thread fell silent; at
     // the end of its grace the process ends only if the band is still up

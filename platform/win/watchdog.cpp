@@ -26,8 +26,6 @@ struct TBandWatchdog::TShared {
 
 namespace {
 
-constexpr DWORD kWakeMs = 250;
-
 int64_t NowMs() { return static_cast<int64_t>(GetTickCount64()); }
 
 uint64_t PackPoint(int32_t x, int32_t y) {
@@ -72,11 +70,12 @@ DWORD WINAPI WatchdogThread(void* parameter) {
     // there; done now, so that no later look ever allocates.
     LookAtBand(shared->Band, shared->BandThread);
     int64_t endSeenAt = 0;
+    int64_t nextCheckMs = dog.NextCheckInMs(NowMs(), shared->HeartbeatMs.load(std::memory_order_relaxed), 0);
     for (;;) {
         // The end request wakes the thread; once seen, only the stop does.
         const HANDLE waited[] = {shared->StopEvent, shared->EndRequest};
         const DWORD count = endSeenAt == 0 && shared->EndRequest != nullptr ? 2 : 1;
-        const DWORD woke = WaitForMultipleObjects(count, waited, FALSE, kWakeMs);
+        const DWORD woke = WaitForMultipleObjects(count, waited, FALSE, static_cast<DWORD>(nextCheckMs));
         if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED) break;
         const int64_t now = NowMs();
         const int64_t heartbeat = shared->HeartbeatMs.load(std::memory_order_relaxed);
@@ -102,6 +101,7 @@ DWORD WINAPI WatchdogThread(void* parameter) {
             // that an orderly exit would wait for.
             TerminateProcess(GetCurrentProcess(), 2);
         }
+        nextCheckMs = dog.NextCheckInMs(now, heartbeat, movedAt);
     }
     return 0;
 }

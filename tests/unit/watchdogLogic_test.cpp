@@ -147,3 +147,60 @@ TEST(Watchdog, AKeyEndsAStuckBandAsAMoveDoes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Watchdog, HowLongTheThreadSleeps) {
+    struct Row {
+        const char* Case;
+        int64_t Now, Heartbeat, MovedAt;
+        int64_t Expected;
+    } rows[] = {
+        {"all well", 1000, 950, 0, 500},
+        {"heartbeat stale", 1000, 700, 0, 100},
+        {"a move reported", 1000, 1000, 990, 100},
+        {"never a heartbeat", 1000, 0, 0, 100},
+    };
+    for (const Row& row : rows) {
+        TWatchdog dog(kX, kY);
+        EXPECT_EQ(dog.NextCheckInMs(row.Now, row.Heartbeat, row.MovedAt), row.Expected) << row.Case;
+    }
+    // A watch is judged the moment its grace ends, never later.
+    TWatchdog dog(kX, kY);
+    Tick(dog, 1000, 100, 0, At(kX + 50, kY));
+    ASSERT_TRUE(dog.Triggered());
+    EXPECT_EQ(dog.NextCheckInMs(1000, 100, 0), 100);
+    EXPECT_EQ(dog.NextCheckInMs(1470, 100, 0), 30);
+    EXPECT_EQ(dog.NextCheckInMs(1500, 100, 0), 1);
+    EXPECT_EQ(dog.NextCheckInMs(9000, 100, 0), 1);
+}
+
+// The thread's loop, simulated: the user-interface thread polls every 100 ms
+// until it sticks at stuckAt, the operator moves at once; when does it end?
+int64_t EndOfAStuckBand(int64_t stuckAt, int64_t firstWake) {
+    TWatchdog dog(kX, kY);
+    for (int64_t now = firstWake; now < stuckAt + 10000;) {
+        const int64_t heartbeat = std::min(now, stuckAt) - std::min(now, stuckAt) % 100;
+        const TWatchdogLook cursor = now >= stuckAt ? At(kX + 50, kY + 50) : At(kX, kY);
+        if (Tick(dog, now, heartbeat, 0, cursor) == TWatchdogAction::EndProcess) return now;
+        now += dog.NextCheckInMs(now, heartbeat, 0);
+    }
+    return -1;
+}
+
+// At worst the heartbeat goes stale just after a check: one rest more, then
+// the grace.
+TEST(Watchdog, AStuckThreadAndAMoveEndTheBandWithinOnePointThreeSecondsWhateverThePhase) {
+    int64_t worst = 0;
+    for (int64_t stuckAt = 3000; stuckAt < 3600; stuckAt += 7) {
+        for (int64_t firstWake = 1; firstWake <= 500; firstWake += 61) {
+            const int64_t end = EndOfAStuckBand(stuckAt, firstWake);
+            ASSERT_GT(end, stuckAt) << stuckAt << " " << firstWake;
+            worst = std::max(worst, end - stuckAt);
+        }
+    }
+    EXPECT_LE(worst, 1300);
+    EXPECT_GE(worst, 500) << "the ordinary dismissal gets its grace first";
+}
+
+}  // namespace
