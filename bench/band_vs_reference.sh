@@ -18,6 +18,7 @@ export KESTRANE_OWN_DISPLAY=1
 export WINEPREFIX="$BUILD/wineprefix-bench"
 seconds="${BENCH_SECONDS:-20}"
 rounds="${BENCH_ROUNDS:-3}"
+warmup="${BENCH_WARMUP:-5}"
 sizes="${BENCH_SIZES:-1920x1080 7680x2160}"
 saver="${BENCH_SAVER:-$BUILD/win64/kestrane.scr}"
 
@@ -28,18 +29,20 @@ measure() {  # $1 program, $2 pattern, rest arguments; prints: own-% with-server
   sleep 0.3
   local pid server before after server_before server_after
   pid=$(start_and_find "$program" "$pattern" "$@")
-  sleep 2
+  # Wine's start-up of a program runs a second or two after its process
+  # shows; the steady state is what counts.
+  sleep "$warmup"
   server=$(server_pid)
-  before=$(cpu_ticks "$pid"); server_before=$(cpu_ticks "$server")
+  before=$(cpu_us "$pid"); server_before=$(cpu_us "$server")
   sleep "$seconds"
-  after=$(cpu_ticks "$pid"); server_after=$(cpu_ticks "$server")
+  after=$(cpu_us "$pid"); server_after=$(cpu_us "$server")
   # A real dismissal ends both.
   xdotool mousemove 900 800
   sleep 1
   kill "$pid" 2>/dev/null || true
   wait 2>/dev/null || true
-  awk -v b="$before" -v a="$after" -v sb="$server_before" -v sa="$server_after" -v t="$ticks" -v s="$seconds" \
-    'BEGIN { printf "%.2f %.2f\n", 100 * (a - b) / t / s, 100 * (a - b + sa - sb) / t / s }'
+  awk -v b="$before" -v a="$after" -v sb="$server_before" -v sa="$server_after" -v s="$seconds" \
+    'BEGIN { printf "%.3f %.3f\n", 100 * (a - b) / 1e6 / s, 100 * (a - b + sa - sb) / 1e6 / s }'
 }
 
 printf '%-10s %-6s %-16s %-16s %-16s %s\n' desktop round "reference (own)" "kestrane (own)" \
@@ -79,8 +82,8 @@ for size in $sizes; do
     sum_kes_s=$(awk -v a="$sum_kes_s" -v b="$kes_s" 'BEGIN { print a + b }')
   done
   awk -v r="$sum_ref" -v k="$sum_kes" -v rs="$sum_ref_s" -v ks="$sum_kes_s" -v n="$rounds" -v d="$size" \
-    'BEGIN { printf "%-10s mean   %-16s %-16s %-16s %s\n", d, sprintf("%.2f %%", r / n), sprintf("%.2f %%", k / n),
-             sprintf("%.2f %%", rs / n), sprintf("%.2f %%", ks / n);
+    'BEGIN { printf "%-10s mean   %-16s %-16s %-16s %s\n", d, sprintf("%.3f %%", r / n), sprintf("%.3f %%", k / n),
+             sprintf("%.3f %%", rs / n), sprintf("%.3f %%", ks / n);
              printf "%-10s ratio kestrane / reference: %.2f (own), %.2f (with the server)\n", d,
              (r > 0 ? k / r : 0), (rs > 0 ? ks / rs : 0) }'
   if [ -n "${BENCH_STRIPS:-}" ]; then

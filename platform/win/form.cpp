@@ -111,7 +111,8 @@ void TForm::Create() {
 void TForm::CreateWindowFromLayout() {
     const TLayoutItem& form = layout_.Form;
     std::string className = "T" + name_;
-    win::RegisterWindowClass(className.c_str(), FormProc, CS_DBLCLKS,
+    const UINT classStyle = CS_DBLCLKS | (form.Bool("ownDc", false) ? CS_OWNDC : 0);
+    win::RegisterWindowClass(className.c_str(), FormProc, classStyle,
                              LoadIconA(Application.Instance(), MAKEINTRESOURCEA(1)));
     std::string border = form.Text("borderStyle", "sizeable");
     std::string icons = form.Text("borderIcons", "systemMenu,minimize,maximize");

@@ -302,6 +302,7 @@ TEST(StoredSaverLayout, FormProperties) {
     EXPECT_TRUE(form.List("borderIcons", ',').empty());
     EXPECT_EQ(form.Text("formStyle"), "stayOnTop");
     EXPECT_FALSE(form.Bool("activates", true));
+    EXPECT_TRUE(form.Bool("ownDc", false));
     EXPECT_EQ(form.Text("onShow"), "FormShow");
     EXPECT_EQ(form.Text("onHide"), "FormHide");
     EXPECT_EQ(form.Text("onEraseBackground"), "HandleEraseBackground");
