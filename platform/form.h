@@ -91,16 +91,18 @@ public:
     // shows the first, extra top-most windows the others, all placed in one
     // deferred move. No piece at all hides its window.
     void ShowAsPieces(int32_t originX, int32_t originY, const std::vector<TRect>& pieces);
-    // One window's place in a move of several forms' pieces.
+    // One window's place in a move of several forms' pieces. A window that
+    // shows the same part of its picture at the same size keeps its pixels.
     struct TWindowPlace {
         Hwnd Window;
         TRect Rect;
         bool Show, Hide;
+        bool KeepsPicture = false;
     };
     // What ShowAsPieces would place, the piece windows made or gone already.
     std::vector<TWindowPlace> PiecePlaces(int32_t originX, int32_t originY, const std::vector<TRect>& pieces);
     // Places windows of any forms in one deferred move (one by one when the
-    // system refuses it), keeping their z-order.
+    // system refuses it), each re-asserted top-most on the way.
     static void MoveTogether(const std::vector<TWindowPlace>& places);
     // The form's windows: its own first, then those of the other pieces.
     std::vector<Hwnd> Windows() const;

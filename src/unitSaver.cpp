@@ -293,7 +293,6 @@ void TfrmSaver::tmrMoveTimer(tk::TComponent*) {
         imgLogo->SetBounds(place.LogoLeft, place.LogoTop, imgLogo->Width(), imgLogo->Height());
         if (keepsClear_) Invalidate();
         Update();
-        if (keepsClear_ && Showing()) BringToTopMost();
         return;
     }
     // Every band at once, in one deferred move of all their windows.
@@ -304,19 +303,21 @@ void TfrmSaver::tmrMoveTimer(tk::TComponent*) {
         places.push_back(others_[i]->NextPlace(others_[i]->ownMoveState_));
     }
     std::vector<tk::TForm::TWindowPlace> windows;
+    // A band whose window shows it whole, before and after, keeps its picture
+    // but for the logo; one cut at its group's edge is painted afresh.
+    std::vector<bool> keepsPicture;
     for (size_t i = 0; i < bands.size(); ++i) {
-        for (const tk::TForm::TWindowPlace& w :
-             bands[i]->PiecePlaces(bands[i]->bandLeft_, places[i].Top, bands[i]->PiecesAt(places[i].Top, true))) {
-            windows.push_back(w);
-        }
+        const std::vector<tk::TForm::TWindowPlace> own =
+            bands[i]->PiecePlaces(bands[i]->bandLeft_, places[i].Top, bands[i]->PiecesAt(places[i].Top, true));
+        keepsPicture.push_back(own.size() == 1 && own[0].KeepsPicture);
+        windows.insert(windows.end(), own.begin(), own.end());
     }
     tk::TForm::MoveTogether(windows);
     for (size_t i = 0; i < bands.size(); ++i) {
         bands[i]->imgLogo->SetBounds(places[i].LogoLeft, places[i].LogoTop, bands[i]->imgLogo->Width(),
                                      bands[i]->imgLogo->Height());
-        bands[i]->Invalidate();
+        if (!keepsPicture[i]) bands[i]->Invalidate();
         bands[i]->Update();
-        if (bands[i]->Showing()) bands[i]->BringToTopMost();
     }
 }
 

@@ -87,10 +87,14 @@ std::vector<TForm::TWindowPlace> TForm::PiecePlaces(int32_t originX, int32_t ori
         hiddenForNoPieces_ = showing_;
         return places;
     }
-    places.push_back(TWindowPlace{handle_, pieces[0], showing_ && hiddenForNoPieces_, false});
+    const bool shown = showing_ && !hiddenForNoPieces_;
+    const int32_t nextOriginX = pieces[0].Left - originX, nextOriginY = pieces[0].Top - originY;
+    const bool keeps = shown && nextOriginX == originX_ && nextOriginY == originY_ && pieces[0].Width() == Width() &&
+                       pieces[0].Height() == Height();
+    places.push_back(TWindowPlace{handle_, pieces[0], showing_ && hiddenForNoPieces_, false, keeps});
     hiddenForNoPieces_ = false;
-    originX_ = pieces[0].Left - originX;
-    originY_ = pieces[0].Top - originY;
+    originX_ = nextOriginX;
+    originY_ = nextOriginY;
     for (size_t i = 0; i < extra; ++i) {
         const TRect& r = pieces[i + 1];
         pieces_[i].OriginX = r.Left - originX;
@@ -101,22 +105,24 @@ std::vector<TForm::TWindowPlace> TForm::PiecePlaces(int32_t originX, int32_t ori
 }
 
 void TForm::MoveTogether(const std::vector<TWindowPlace>& places) {
-    // The old picture must not be copied to the new place: each window is
-    // painted afresh from its own origin. The z-order stays: the windows are
-    // top-most from their creation, and BringToTopMost raises them together.
-    const UINT flags = SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_NOZORDER | SWP_NOOWNERZORDER;
+    // A window that shows another part of its picture must not have its old
+    // pixels copied to the new place: it is painted afresh from its origin.
+    // Each is raised to the top of the top-most windows in the same move, as
+    // some other top-most window may have come over it.
+    const UINT flags = SWP_NOACTIVATE | SWP_NOOWNERZORDER;
     const auto flagsOf = [&](const TWindowPlace& p) {
-        return flags | (p.Show ? SWP_SHOWWINDOW : 0) | (p.Hide ? SWP_HIDEWINDOW : 0);
+        return flags | (p.KeepsPicture ? 0 : SWP_NOCOPYBITS) | (p.Show ? SWP_SHOWWINDOW : 0) |
+               (p.Hide ? SWP_HIDEWINDOW : 0);
     };
     HDWP deferred = BeginDeferWindowPos(static_cast<int>(places.size()));
     for (const TWindowPlace& p : places) {
         if (deferred == nullptr) break;
-        deferred = DeferWindowPos(deferred, p.Window, nullptr, p.Rect.Left, p.Rect.Top, p.Rect.Width(), p.Rect.Height(),
-                                  flagsOf(p));
+        deferred = DeferWindowPos(deferred, p.Window, HWND_TOPMOST, p.Rect.Left, p.Rect.Top, p.Rect.Width(),
+                                  p.Rect.Height(), flagsOf(p));
     }
     if (deferred != nullptr && EndDeferWindowPos(deferred)) return;
     for (const TWindowPlace& p : places) {
-        SetWindowPos(p.Window, nullptr, p.Rect.Left, p.Rect.Top, p.Rect.Width(), p.Rect.Height(), flagsOf(p));
+        SetWindowPos(p.Window, HWND_TOPMOST, p.Rect.Left, p.Rect.Top, p.Rect.Width(), p.Rect.Height(), flagsOf(p));
     }
 }
 
