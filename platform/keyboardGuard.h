@@ -48,11 +48,11 @@ public:
     // Installs the hook, which asks rules about each key; at the key that
     // ends the band, message is posted to notify. False when the hook cannot
     // be installed. rules must outlive the guard's thread (Finish).
-    bool Start(tk::Hwnd notify, uint32_t message, TKeyRules* rules);
+    // Every rearmEveryMs (0: never) while armed, the hook is installed
+    // afresh: Windows removes a low-level hook without a word once one of
+    // its calls outlasted the system's time-out.
+    bool Start(tk::Hwnd notify, uint32_t message, TKeyRules* rules, uint32_t rearmEveryMs);
     bool Installed() const { return thread_ != nullptr; }
-    // Installs the hook afresh: Windows removes a low-level hook without a
-    // word once one of its calls outlasted the system's time-out.
-    void Rearm();
     // The band is gone: no key ends it any more. A key that ended it stays
     // held back, with every other key pressed meanwhile, until it is released.
     void Disarm();

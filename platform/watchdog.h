@@ -23,7 +23,16 @@ public:
     // Whether the next check needs a look at the cursor and the band.
     virtual bool NeedsLook(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs) const = 0;
     // How long the thread may sleep before the next check (at least 1 ms).
-    virtual int64_t NextCheckInMs(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs) const = 0;
+    // With alarmKept, the heartbeats keep an alarm ahead of them (Alarm) that
+    // wakes the thread once they stop, so all being well it may sleep long.
+    virtual int64_t NextCheckInMs(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs, bool alarmKept) const = 0;
+    // How the heartbeats keep the alarm: one at least EveryMs after the last
+    // that set it sets it AheadMs ahead.
+    struct TAlarm {
+        int64_t EveryMs = 0;
+        int64_t AheadMs = 0;
+    };
+    virtual TAlarm Alarm() const = 0;
     // Whether the process must end now; look is given when NeedsLook said so.
     virtual bool EndsProcess(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs, const TWatchdogLook* look) = 0;
     // A new place to compare the cursor against.
@@ -52,10 +61,11 @@ public:
                uint32_t endMessage = 0);
     void Stop();
     bool Running() const { return thread_ != nullptr; }
-    // Left by the user-interface thread at each poll: it still runs.
+    // Left by the user-interface thread at each poll: it still runs. Now and
+    // then it also pushes the thread's alarm further ahead.
     void Heartbeat();
     // The user-interface thread saw the operator move: the band must be gone
-    // within the grace time.
+    // within the grace time. Wakes the thread.
     void NoteMoved();
     // The cursor's place to compare against changed (the system moved the
     // cursor when the desktop shrank).

@@ -109,7 +109,9 @@ void TfrmSaver::FormShow(tk::TComponent*) {
     watchdog_.Start(Handle(), std::make_unique<TWatchdog>(StartPosX, StartPosY), StartPosX, StartPosY,
                     SaverEmergencyExit, &platform::TKeyboardGuard::DismissKeyAtMs, control_->EndEvent(), kWmControlEnd);
     // Without the hook a key still ends the band while it has the keyboard.
-    KeyboardGuard.Start(Handle(), kWmDismissKey, &KeyGate);
+    // Armed afresh once per jump, so that a band that has shown for hours
+    // still ends on the first key.
+    KeyboardGuard.Start(Handle(), kWmDismissKey, &KeyGate, MoveIntervalMs(Cfg.TransitionTime));
 }
 
 void TfrmSaver::LayOutBand(const TRect& desktop) {
@@ -272,8 +274,6 @@ TMovePlace TfrmSaver::NextPlace(TMoveState& state) const {
 }
 
 void TfrmSaver::tmrMoveTimer(tk::TComponent*) {
-    // A band that has shown for hours still ends on the first key.
-    KeyboardGuard.Rearm();
     // Should the display's message be late or lost, the move itself notices.
     if (Showing() && LayoutChanged()) {
         FollowDesktop();

@@ -15,8 +15,9 @@ bool TWatchdog::NeedsLook(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs)
     return triggered_ || movedAtMs != 0 || nowMs - heartbeatMs >= config_.StaleMs;
 }
 
-int64_t TWatchdog::NextCheckInMs(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs) const {
-    int64_t wait = NeedsLook(nowMs, heartbeatMs, movedAtMs) ? config_.WatchMs : config_.RestMs;
+int64_t TWatchdog::NextCheckInMs(int64_t nowMs, int64_t heartbeatMs, int64_t movedAtMs, bool alarmKept) const {
+    int64_t wait = config_.WatchMs;
+    if (!NeedsLook(nowMs, heartbeatMs, movedAtMs)) wait = alarmKept ? config_.AlarmBackstopMs : config_.RestMs;
     if (triggered_) wait = std::min(wait, triggeredAtMs_ + config_.GraceMs - nowMs);
     return std::max<int64_t>(wait, 1);
 }

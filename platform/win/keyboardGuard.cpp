@@ -16,7 +16,6 @@ UINT NotifyMessage = 0;
 std::atomic<int64_t> DismissAtMs{0};
 
 constexpr UINT kDisarm = WM_APP + 1;
-constexpr UINT kRearm = WM_APP + 2;
 // While keys are held back after the band has gone, the thread looks this
 // often whether the hold is over.
 constexpr DWORD kHoldCheckMs = 50;
@@ -48,11 +47,13 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
 
 struct TStart {
     HANDLE Ready = nullptr;
+    DWORD RearmEveryMs = INFINITE;
     bool Installed = false;
 };
 
 DWORD WINAPI HookThread(void* parameter) {
     auto* start = static_cast<TStart*>(parameter);
+    const DWORD rearmEveryMs = start->RearmEveryMs;
     MSG msg;
     // The queue exists before anyone posts to it.
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
@@ -63,22 +64,33 @@ DWORD WINAPI HookThread(void* parameter) {
 
     bool disarmed = false;
     int64_t hiddenAtMs = 0;
+    int64_t armedAtMs = NowMs();
     for (;;) {
+        // The thread re-arms on its own clock: no other thread has to wake it
+        // for that, and a hook lost between two re-arms is back within one period.
+        DWORD timeoutMs = disarmed ? kHoldCheckMs : INFINITE;
+        if (!disarmed && rearmEveryMs != INFINITE) {
+            const int64_t left = armedAtMs + static_cast<int64_t>(rearmEveryMs) - NowMs();
+            timeoutMs = left > 0 ? static_cast<DWORD>(left) : 0;
+        }
         // The hook's calls arrive as sent messages: any wait that pumps them will do.
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, disarmed ? kHoldCheckMs : INFINITE, QS_ALLINPUT);
+        const DWORD woke = MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs, QS_ALLINPUT);
+        if (woke == WAIT_TIMEOUT && !disarmed) {
+            // The new hook first, so that no key passes between the two;
+            // removing one the system has dropped already fails harmlessly.
+            if (HHOOK fresh = SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardProc, GetModuleHandleA(nullptr), 0)) {
+                UnhookWindowsHookEx(hook);
+                hook = fresh;
+            }
+            armedAtMs = NowMs();
+            continue;
+        }
         bool quit = false;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == kDisarm && !disarmed) {
                 disarmed = true;
                 hiddenAtMs = NowMs();
                 Rules->Disarm();
-            } else if (msg.message == kRearm && !disarmed) {
-                // The new hook first, so that no key passes between the two;
-                // removing one the system has dropped already fails harmlessly.
-                if (HHOOK fresh = SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardProc, GetModuleHandleA(nullptr), 0)) {
-                    UnhookWindowsHookEx(hook);
-                    hook = fresh;
-                }
             } else if (msg.message == WM_QUIT) {
                 quit = true;
             }
@@ -91,7 +103,7 @@ DWORD WINAPI HookThread(void* parameter) {
 
 }  // namespace
 
-bool TKeyboardGuard::Start(tk::Hwnd notify, uint32_t message, TKeyRules* rules) {
+bool TKeyboardGuard::Start(tk::Hwnd notify, uint32_t message, TKeyRules* rules, uint32_t rearmEveryMs) {
     if (thread_ != nullptr) return true;
     if (rules == nullptr) return false;
     NotifyWindow = static_cast<HWND>(notify);
@@ -101,6 +113,7 @@ bool TKeyboardGuard::Start(tk::Hwnd notify, uint32_t message, TKeyRules* rules) 
     Rules->Arm();
     TStart start;
     start.Ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    start.RearmEveryMs = rearmEveryMs == 0 ? INFINITE : rearmEveryMs;
     if (start.Ready == nullptr) return false;
     DWORD id = 0;
     HANDLE thread = CreateThread(nullptr, 64 * 1024, HookThread, &start, 0, &id);
@@ -123,10 +136,6 @@ bool TKeyboardGuard::Start(tk::Hwnd notify, uint32_t message, TKeyRules* rules) 
 
 void TKeyboardGuard::Disarm() {
     if (thread_ != nullptr) PostThreadMessageA(threadId_, kDisarm, 0, 0);
-}
-
-void TKeyboardGuard::Rearm() {
-    if (thread_ != nullptr) PostThreadMessageA(threadId_, kRearm, 0, 0);
 }
 
 void TKeyboardGuard::Finish() {

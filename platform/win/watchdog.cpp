@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "platform/watchdog.h"
+#include "platform/win/gdiHandles.h"
 
 namespace platform {
 
@@ -12,12 +13,18 @@ struct TBandWatchdog::TShared {
     HWND Band = nullptr;
     // The band's thread: its other windows (pieces, other monitors' bands) count too.
     DWORD BandThread = 0;
-    HANDLE StopEvent = nullptr;
+    win::KernelHandle StopEvent;
     TEmergencyExit EmergencyExit = nullptr;
     TKeySignal KeySignal = nullptr;
     std::unique_ptr<TWatchdogRules> Rules;
-    HANDLE EndRequest = nullptr;
+    win::KernelHandle EndRequest;
     UINT EndMessage = 0;
+    // Kept ahead by the heartbeats: it goes off only once they stop, so the
+    // thread need not wake while all is well. None when it cannot be made.
+    win::KernelHandle Alarm;
+    TWatchdogRules::TAlarm AlarmTimes;
+    // Touched by the user-interface thread only.
+    int64_t AlarmSetAtMs = 0;
     // Both coordinates in one word, so that the thread never reads half a change.
     std::atomic<uint64_t> Start{0};
     std::atomic<int64_t> HeartbeatMs{0};
@@ -27,6 +34,13 @@ struct TBandWatchdog::TShared {
 namespace {
 
 int64_t NowMs() { return static_cast<int64_t>(GetTickCount64()); }
+
+bool SetAlarm(HANDLE alarm, int64_t inMs) {
+    // Relative, in units of 100 ns; at least one, as zero would mean the year 1601.
+    LARGE_INTEGER due;
+    due.QuadPart = -(inMs > 0 ? inMs * 10000 : 1);
+    return SetWaitableTimer(alarm, &due, 0, nullptr, nullptr, FALSE) != FALSE;
+}
 
 uint64_t PackPoint(int32_t x, int32_t y) {
     return (static_cast<uint64_t>(static_cast<uint32_t>(x)) << 32) | static_cast<uint32_t>(y);
@@ -70,11 +84,15 @@ DWORD WINAPI WatchdogThread(void* parameter) {
     // there; done now, so that no later look ever allocates.
     LookAtBand(shared->Band, shared->BandThread);
     int64_t endSeenAt = 0;
-    int64_t nextCheckMs = dog.NextCheckInMs(NowMs(), shared->HeartbeatMs.load(std::memory_order_relaxed), 0);
+    const bool alarmKept = static_cast<bool>(shared->Alarm);
+    int64_t nextCheckMs = dog.NextCheckInMs(NowMs(), shared->HeartbeatMs.load(std::memory_order_relaxed), 0, alarmKept);
     for (;;) {
-        // The end request wakes the thread; once seen, only the stop does.
-        const HANDLE waited[] = {shared->StopEvent, shared->EndRequest};
-        const DWORD count = endSeenAt == 0 && shared->EndRequest != nullptr ? 2 : 1;
+        // The end request wakes the thread; once seen, only the stop and the alarm do.
+        HANDLE waited[3] = {shared->StopEvent.Get()};
+        DWORD count = 1;
+        if (alarmKept) waited[count++] = shared->Alarm.Get();
+        const DWORD endIndex = count;
+        if (endSeenAt == 0 && shared->EndRequest) waited[count++] = shared->EndRequest.Get();
         const DWORD woke = WaitForMultipleObjects(count, waited, FALSE, static_cast<DWORD>(nextCheckMs));
         if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED) break;
         const int64_t now = NowMs();
@@ -86,7 +104,7 @@ DWORD WINAPI WatchdogThread(void* parameter) {
         }
         int64_t keyAt = shared->KeySignal != nullptr ? shared->KeySignal() : 0;
         // The control system's request counts as a move from when it was first seen.
-        if (woke == WAIT_OBJECT_0 + 1) {
+        if (woke == WAIT_OBJECT_0 + endIndex && endIndex < count) {
             endSeenAt = now;
             PostMessageA(shared->Band, shared->EndMessage, 0, 0);
         }
@@ -101,7 +119,7 @@ DWORD WINAPI WatchdogThread(void* parameter) {
             // that an orderly exit would wait for.
             TerminateProcess(GetCurrentProcess(), 2);
         }
-        nextCheckMs = dog.NextCheckInMs(now, heartbeat, movedAt);
+        nextCheckMs = dog.NextCheckInMs(now, heartbeat, movedAt, alarmKept);
     }
     return 0;
 }
@@ -114,9 +132,9 @@ void TBandWatchdog::Start(tk::Hwnd band, std::unique_ptr<TWatchdogRules> rules, 
                           TEmergencyExit emergencyExit, TKeySignal keySignal, void* endRequest, uint32_t endMessage) {
     Stop();
     if (rules == nullptr) return;
-    HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (stop == nullptr) return;
-    auto* shared = new TShared;
+    auto shared = std::make_unique<TShared>();
+    shared->StopEvent.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!shared->StopEvent) return;
     shared->Band = band;
     shared->BandThread = GetWindowThreadProcessId(static_cast<HWND>(band), nullptr);
     shared->Start.store(PackPoint(startX, startY));
@@ -124,34 +142,32 @@ void TBandWatchdog::Start(tk::Hwnd band, std::unique_ptr<TWatchdogRules> rules, 
     shared->Rules = std::move(rules);
     shared->EndMessage = endMessage;
     // Its own handle: the thread may outlive the band's.
-    if (endRequest != nullptr) {
-        DuplicateHandle(GetCurrentProcess(), endRequest, GetCurrentProcess(), &shared->EndRequest, SYNCHRONIZE, FALSE,
-                        0);
+    HANDLE duplicate = nullptr;
+    if (endRequest != nullptr &&
+        DuplicateHandle(GetCurrentProcess(), endRequest, GetCurrentProcess(), &duplicate, SYNCHRONIZE, FALSE, 0)) {
+        shared->EndRequest.Reset(duplicate);
     }
-    shared->StopEvent = stop;
     shared->EmergencyExit = emergencyExit;
-    shared->HeartbeatMs.store(NowMs());
-    HANDLE thread = CreateThread(nullptr, 64 * 1024, WatchdogThread, shared, 0, nullptr);
-    if (thread == nullptr) {
-        CloseHandle(stop);
-        if (shared->EndRequest != nullptr) CloseHandle(shared->EndRequest);
-        delete shared;
-        return;
-    }
-    shared_ = shared;
+    shared->AlarmTimes = shared->Rules->Alarm();
+    shared->Alarm.Reset(CreateWaitableTimerA(nullptr, FALSE, nullptr));
+    shared->AlarmSetAtMs = NowMs();
+    shared->HeartbeatMs.store(shared->AlarmSetAtMs);
+    // Without an alarm the thread checks on its own clock, as often as a heartbeat could go stale.
+    if (shared->Alarm && !SetAlarm(shared->Alarm.Get(), shared->AlarmTimes.AheadMs)) shared->Alarm.Reset();
+    HANDLE thread = CreateThread(nullptr, 64 * 1024, WatchdogThread, shared.get(), 0, nullptr);
+    if (thread == nullptr) return;
+    shared_ = shared.release();
     thread_ = thread;
 }
 
 void TBandWatchdog::Stop() {
     if (thread_ == nullptr) return;
     HANDLE thread = static_cast<HANDLE>(thread_);
-    SetEvent(shared_->StopEvent);
+    SetEvent(shared_->StopEvent.Get());
     // The thread waits on nothing but its stop event; should it still run,
     // its handles and data stay as they are rather than vanish under it.
     if (WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0) {
         CloseHandle(thread);
-        CloseHandle(shared_->StopEvent);
-        if (shared_->EndRequest != nullptr) CloseHandle(shared_->EndRequest);
         delete shared_;
     }
     thread_ = nullptr;
@@ -159,7 +175,14 @@ void TBandWatchdog::Stop() {
 }
 
 void TBandWatchdog::Heartbeat() {
-    if (shared_ != nullptr) shared_->HeartbeatMs.store(NowMs(), std::memory_order_relaxed);
+    if (shared_ == nullptr) return;
+    const int64_t now = NowMs();
+    shared_->HeartbeatMs.store(now, std::memory_order_relaxed);
+    // A failed set is tried again at the next heartbeat; the old alarm stands meanwhile.
+    if (shared_->Alarm && now - shared_->AlarmSetAtMs >= shared_->AlarmTimes.EveryMs &&
+        SetAlarm(shared_->Alarm.Get(), shared_->AlarmTimes.AheadMs)) {
+        shared_->AlarmSetAtMs = now;
+    }
 }
 
 void TBandWatchdog::SetStart(int32_t x, int32_t y) {
@@ -170,6 +193,8 @@ void TBandWatchdog::NoteMoved() {
     if (shared_ == nullptr) return;
     int64_t never = 0;
     shared_->MovedAtMs.compare_exchange_strong(never, NowMs(), std::memory_order_relaxed);
+    // The grace counts from the thread's first look: it looks now.
+    if (shared_->Alarm) SetAlarm(shared_->Alarm.Get(), 0);
 }
 
 }  // namespace platform
