@@ -80,6 +80,9 @@ public:
     void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height);
     void SetLeft(int32_t left) { SetBounds(left, Top(), Width(), Height()); }
     void SetTop(int32_t top) { SetBounds(Left(), top, Width(), Height()); }
+    // Moves the control and repaints where it was and is at once, without a
+    // later paint message (TForm::PaintNow).
+    void MoveAndPaint(int32_t left, int32_t top);
     bool Visible() const { return visible_; }
     void SetVisible(bool visible);
     void Invalidate();

@@ -80,6 +80,11 @@ public:
 
     void Invalidate();
     void Update();
+    // Paints areas of the picture (form coordinates) at once through the
+    // window's device context: a jump repaints where the logo was and is
+    // without the round trips of an update region. A form shown as pieces,
+    // or hidden, has them invalidated and updated instead.
+    void PaintNow(const std::vector<TRect>& areas);
     void SetDoubleBuffered(bool on) { doubleBuffered_ = on; }
     // Re-asserts the top-most place without moving or activating.
     void BringToTopMost();

@@ -283,15 +283,16 @@ void TfrmSaver::tmrMoveTimer(tk::TComponent*) {
     const TMovePlace place = NextPlace(MoveState);
     if (othersShown_ == 0) {
         // One window moved whole keeps its picture, which is the same at every
-        // place but for the logo: repainted only where the logo was and is.
-        // Pieces are painted afresh from their new origins.
-        if (keepsClear_) {
-            PlaceBand(place.Top);
-        } else {
+        // place but for the logo: repainted at once only where the logo was
+        // and is. Pieces are painted afresh from their new origins.
+        if (!keepsClear_) {
             MoveTopMost(place.Top);
+            imgLogo->MoveAndPaint(place.LogoLeft, place.LogoTop);
+            return;
         }
+        PlaceBand(place.Top);
         imgLogo->SetBounds(place.LogoLeft, place.LogoTop, imgLogo->Width(), imgLogo->Height());
-        if (keepsClear_) Invalidate();
+        Invalidate();
         Update();
         return;
     }
@@ -314,9 +315,13 @@ void TfrmSaver::tmrMoveTimer(tk::TComponent*) {
     }
     tk::TForm::MoveTogether(windows);
     for (size_t i = 0; i < bands.size(); ++i) {
-        bands[i]->imgLogo->SetBounds(places[i].LogoLeft, places[i].LogoTop, bands[i]->imgLogo->Width(),
-                                     bands[i]->imgLogo->Height());
-        if (!keepsPicture[i]) bands[i]->Invalidate();
+        tk::TImage* logo = bands[i]->imgLogo;
+        if (keepsPicture[i]) {
+            logo->MoveAndPaint(places[i].LogoLeft, places[i].LogoTop);
+            continue;
+        }
+        logo->SetBounds(places[i].LogoLeft, places[i].LogoTop, logo->Width(), logo->Height());
+        bands[i]->Invalidate();
         bands[i]->Update();
     }
 }

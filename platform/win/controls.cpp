@@ -36,6 +36,13 @@ void TGraphicControl::SetBounds(int32_t left, int32_t top, int32_t width, int32_
     if (visible_) Invalidate();
 }
 
+void TGraphicControl::MoveAndPaint(int32_t left, int32_t top) {
+    const TRect was = bounds_;
+    if (was.Left == left && was.Top == top) return;
+    bounds_ = TRect{left, top, left + was.Width(), top + was.Height()};
+    if (visible_) Owner()->PaintNow({was, bounds_});
+}
+
 void TGraphicControl::SetVisible(bool visible) {
     if (visible_ == visible) return;
     visible_ = visible;

@@ -122,6 +122,26 @@ void TForm::PaintComposed(Hdc dc, const TRect& area) {
     }
 }
 
+void TForm::PaintNow(const std::vector<TRect>& areas) {
+    if (!pieces_.empty() || handle_ == nullptr || !IsWindowVisible(handle_)) {
+        for (const TRect& area : areas) InvalidateRect(area);
+        Update();
+        return;
+    }
+    win::WindowDc dc(handle_);
+    if (!dc) return;
+    TRect client{0, 0, 0, 0};
+    RECT r{};
+    if (GetClientRect(handle_, &r)) client = win::FromRect(r);
+    for (const TRect& area : areas) {
+        // Client coordinates, within the window: what lies outside it is not on screen.
+        const TRect inWindow{std::max(area.Left - originX_, client.Left), std::max(area.Top - originY_, client.Top),
+                             std::min(area.Right - originX_, client.Right),
+                             std::min(area.Bottom - originY_, client.Bottom)};
+        PaintWindowArea(dc.Get(), inWindow, originX_, originY_);
+    }
+}
+
 void TForm::OnPaint() {
     win::PaintScope paint(handle_);
     PaintWindowArea(paint.Dc(), win::FromRect(paint.Area()), originX_, originY_);
