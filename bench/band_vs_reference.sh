@@ -16,7 +16,7 @@ ensure_packages
 build_win64 >/dev/null
 export KESTRANE_OWN_DISPLAY=1
 export WINEPREFIX="$BUILD/wineprefix-bench"
-seconds="${BENCH_SECONDS:-20}"
+seconds="${BENCH_SECONDS:-30}"
 rounds="${BENCH_ROUNDS:-3}"
 warmup="${BENCH_WARMUP:-5}"
 sizes="${BENCH_SIZES:-1920x1080 7680x2160}"
