@@ -123,13 +123,13 @@ void TForm::PaintComposed(Hdc dc, const TRect& area) {
 }
 
 void TForm::PaintNow(const std::vector<TRect>& areas) {
-    if (!pieces_.empty() || handle_ == nullptr || !IsWindowVisible(handle_)) {
+    std::optional<win::WindowDc> dc;
+    if (pieces_.empty() && handle_ != nullptr && IsWindowVisible(handle_)) dc.emplace(handle_);
+    if (!dc || !*dc) {
         for (const TRect& area : areas) InvalidateRect(area);
         Update();
         return;
     }
-    win::WindowDc dc(handle_);
-    if (!dc) return;
     TRect client{0, 0, 0, 0};
     RECT r{};
     if (GetClientRect(handle_, &r)) client = win::FromRect(r);
@@ -138,7 +138,7 @@ void TForm::PaintNow(const std::vector<TRect>& areas) {
         const TRect inWindow{std::max(area.Left - originX_, client.Left), std::max(area.Top - originY_, client.Top),
                              std::min(area.Right - originX_, client.Right),
                              std::min(area.Bottom - originY_, client.Bottom)};
-        PaintWindowArea(dc.Get(), inWindow, originX_, originY_);
+        PaintWindowArea(dc->Get(), inWindow, originX_, originY_);
     }
 }
 
