@@ -130,15 +130,10 @@ void TForm::PaintNow(const std::vector<TRect>& areas) {
         Update();
         return;
     }
-    TRect client{0, 0, 0, 0};
-    RECT r{};
-    if (GetClientRect(handle_, &r)) client = win::FromRect(r);
     for (const TRect& area : areas) {
-        // Client coordinates, within the window: what lies outside it is not on screen.
-        const TRect inWindow{std::max(area.Left - originX_, client.Left), std::max(area.Top - originY_, client.Top),
-                             std::min(area.Right - originX_, client.Right),
-                             std::min(area.Bottom - originY_, client.Bottom)};
-        PaintWindowArea(dc->Get(), inWindow, originX_, originY_);
+        PaintWindowArea(dc->Get(),
+                        TRect{area.Left - originX_, area.Top - originY_, area.Right - originX_, area.Bottom - originY_},
+                        originX_, originY_);
     }
 }
 
